@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace slug {
@@ -57,6 +58,9 @@ void write_list(int unit, const std::vector<ListItem>& items);
 
 // Writes one already formatted record (the line without its end) to a unit.
 void write_record(int unit, std::string_view record);
+// The same, naming the edit format of the record (e.g. "(5X,F16.5)"); the
+// fatal report quotes the format of the last formatted transfer.
+void write_record(int unit, std::string_view record, std::string_view format);
 
 // Opening and closing units. open_results replaces an existing
 // outfile.txt; open_log opens log.txt without emptying it: records are
@@ -67,6 +71,11 @@ void open_log(int unit, const std::string& name);
 void close_unit(int unit);
 void close_all_units();
 bool unit_is_open(int unit);
+
+// Writes to a file unit that is not open are dropped (the model can be
+// exercised without a log file). close_all_units is also run at program
+// exit. A write or close failure of a file unit is reported on the error
+// stream, and the run then ends with status 1 instead of 0.
 
 // Ends the run: closes every unit (log semantics above) and exits with the
 // status. Used for the normal end and for the failures that the program
@@ -115,5 +124,41 @@ ReadStatus read_list(LineSource& src, const std::vector<ReadTarget>& targets);
 // List-directed read of one text value (the console file name): the value
 // ends at the first blank, tab, comma, slash or line end unless quoted.
 ReadStatus read_list_text(LineSource& src, std::string& value);
+
+// Lines of a string, split at '\n' (a CR before it is dropped); for tests
+// and for reading text already in memory.
+class StringLineSource : public LineSource {
+public:
+    explicit StringLineSource(std::string text) : text_(std::move(text)) {}
+    bool next_line(std::string& line) override;
+
+private:
+    std::string text_;
+    std::size_t pos_ = 0;
+};
+
+// ---- reading from units ---------------------------------------------
+// Unit 5 (standard input) is always open; other units are opened with
+// open_input. End of file on any of these reads is a fatal condition
+// (fatal_io with "list in: end of file" or "fmt in: end of file"), so they
+// return only Ok or InputError.
+
+// Opens an existing file for sequential formatted reading (never creates
+// it). A failed open is fatal: "open: <system reason>". A UTF-8 byte order
+// mark at the start of the file is not part of its first line.
+void open_input(int unit, const std::string& name);
+
+// Consumes one record whatever it holds.
+void read_unit_skip(int unit);
+
+// Reads one record as a fixed-width text field of `width` characters
+// (format "(A<width>)"): a shorter record is padded with blanks, the rest
+// of a longer one is ignored; a UTF-8 character is never cut in half
+// (blanks take the place of its bytes).
+std::string read_unit_text(int unit, int width);
+
+// List-directed reads from a unit (see read_list and read_list_text).
+ReadStatus read_unit_list(int unit, const std::vector<ReadTarget>& targets);
+ReadStatus read_unit_list_text(int unit, std::string& value);
 
 }  // namespace slug
