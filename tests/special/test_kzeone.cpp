@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <fstream>
 #include <limits>
+#include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -187,8 +188,8 @@ TEST(Kzeone, ConjugateArgumentGivesConjugateResult) {
     // agree to a few roundings (1e-15 relative).
     for (double r : {0.3, 2.0, 4.0, 6.0, 13.0, 30.0, 500.0}) {
         for (double deg : {10.0, 45.0, 80.0, 90.0}) {
-            const double x = deg == 90.0 ? 0.0 : r * std::cos(deg * M_PI / 180);
-            const double y = r * std::sin(deg * M_PI / 180);
+            const double x = deg == 90.0 ? 0.0 : r * std::cos(deg * std::numbers::pi / 180);
+            const double y = r * std::sin(deg * std::numbers::pi / 180);
             const Scaled up = scaled(x, y), down = scaled(x, -y);
             EXPECT_LE(relerr(down.k0, std::conj(up.k0)), 1e-15) << r << " " << deg;
             EXPECT_LE(relerr(down.k1, std::conj(up.k1)), 1e-15) << r << " " << deg;
@@ -205,7 +206,7 @@ TEST(Kzeone, RegionBoundariesAreContinuous) {
         double worst = 0;
         for (int i = 0; i <= 72; ++i) {
             const double deg = -90.0 + 2.5 * i;
-            const double th = deg * M_PI / 180;
+            const double th = deg * std::numbers::pi / 180;
             const double cx = std::abs(deg) == 90.0 ? 0.0 : std::cos(th);
             const double sy = std::sin(th);
             const double lo = bound * (1 - 1e-13), hi = bound * (1 + 1e-13);
