@@ -1,0 +1,101 @@
+// Entry point: Bessel function Y of complex argument and real order,
+// orders fnu .. fnu+n-1, unscaled (kode 1) or times exp(-|Im z|) (kode 2).
+//
+// Method (D. E. Amos, ACM TOMS Algorithm 644, 1986, in the form that builds
+// Y from I and K of the rotated argument): with zeta = -iz for Im z >= 0
+// (zeta = -i conj(z) below, the result conjugated at the end),
+//   Y_m(z) = i e^(i m pi/2) I_m(zeta) - (2/pi) e^(-i m pi/2) K_m(zeta).
+// For kode 2 the I routine's scaling exp(-Re zeta) is the wanted
+// exp(-|Im z|), and the K value, scaled by exp(zeta), is multiplied by
+// exp(-2|Im z|) exp(i Re z) (the real factor taken as 0 once 2|Im z| >= elim).
+// Products near the underflow limit are formed scaled by 1/tol.
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "special/besselsub/amos.hpp"
+#include "special/besselsub/zbes.hpp"
+
+namespace slug {
+
+void zbesy(double zr, double zi, double fnu, int kode, int n, double* cyr, double* cyi, int& nz,
+           double* cwrkr, double* cwrki, int& ierr) {
+    using namespace amos;
+    constexpr double hpi = std::numbers::pi / 2.0;
+    ierr = 0;
+    nz = 0;
+    if ((zr == 0.0 && zi == 0.0) || fnu < 0.0 || kode < 1 || kode > 2 || n < 1) {
+        ierr = 1;
+        return;
+    }
+    const double zzr = zi >= 0.0 ? zi : -zi;  // zeta = zzr + i zzi, Re zeta = |Im z|
+    const double zzi = -zr;
+    int nz1 = 0, nz2 = 0;
+    zbesi(zzr, zzi, fnu, kode, n, cyr, cyi, nz1, ierr);
+    if (ierr != 0 && ierr != 3) {
+        nz = 0;
+        return;
+    }
+    zbesk(zzr, zzi, fnu, kode, n, cwrkr, cwrki, nz2, ierr);
+    if (ierr != 0 && ierr != 3) {
+        nz = 0;
+        return;
+    }
+    nz = std::min(nz1, nz2);
+
+    // e^(i fnu pi/2): fractional part from n = int(fnu) (through single
+    // precision), times i^(n mod 4).
+    static constexpr double cipr[4] = {1.0, 0.0, -1.0, 0.0};
+    static constexpr double cipi[4] = {0.0, 1.0, 0.0, -1.0};
+    const int ifnu = static_cast<int>(static_cast<float>(fnu));
+    const double arg = hpi * (fnu - ifnu);
+    double csr = std::cos(arg), csi = std::sin(arg);
+    const int i4 = ifnu % 4;
+    {
+        const double t = csr * cipr[i4] - csi * cipi[i4];
+        csi = csr * cipi[i4] + csi * cipr[i4];
+        csr = t;
+    }
+    // cspn = (2/pi) e^(-i fnu pi/2), csgn = i e^(i fnu pi/2)
+    const double rhpi = 1.0 / hpi;
+    cplx cspn(csr * rhpi, -csi * rhpi);
+    cplx csgn(-csi, csr);
+    const double sgn = zi < 0.0 ? -1.0 : 1.0;
+
+    if (kode == 1) {
+        for (int i = 0; i < n; ++i) {
+            const cplx v = csgn * cplx(cyr[i], cyi[i]) - cspn * cplx(cwrkr[i], cwrki[i]);
+            cyr[i] = v.real();
+            cyi[i] = sgn * v.imag();
+            csgn *= cplx(0.0, 1.0);
+            cspn *= cplx(0.0, -1.0);
+        }
+        return;
+    }
+    const Limits lim = limits();
+    const double tay = std::fabs(zi + zi);
+    const double ey = tay < lim.elim ? std::exp(-tay) : 0.0;
+    const cplx ex = cplx(std::cos(zr), std::sin(zr)) * ey;
+    const double rtol = 1.0 / lim.tol;
+    const double ascle = d1mach(1) * rtol * 1.0e3;
+    // Guarded product: a factor near the underflow limit is scaled up
+    // before the multiplication and the result back after.
+    auto guarded = [&](const cplx& a, const cplx& b) {
+        if (std::max(std::fabs(a.real()), std::fabs(a.imag())) <= ascle) return (a * rtol) * b * lim.tol;
+        return a * b;
+    };
+    nz = 0;
+    for (int i = 0; i < n; ++i) {
+        const cplx zv = cplx(cwrkr[i], cwrki[i]) * ex;
+        const cplx kterm = guarded(zv, cspn);
+        const cplx iterm = guarded(cplx(cyr[i], cyi[i]), csgn);
+        const cplx v = iterm - kterm;
+        cyr[i] = v.real();
+        cyi[i] = sgn * v.imag();
+        if (ey == 0.0 && v.real() == 0.0 && v.imag() == 0.0) ++nz;
+        csgn *= cplx(0.0, 1.0);
+        cspn *= cplx(0.0, -1.0);
+    }
+}
+
+}  // namespace slug
