@@ -1,0 +1,28 @@
+// Pieces of the well response `fun` that tests exercise on their own: the
+// term count of the eigenvalue series and the Newton-Raphson iteration for
+// the roots of  eps * tan(eps) = U.
+#pragma once
+
+#include <complex>
+
+namespace slug::fun_detail {
+
+using cplx = std::complex<double>;
+
+// Number of series terms: the nearest integer (halves away from zero) of
+// nterm * 2^(-log10(xkd2) - 2), at least 4. A value that is no usable
+// 32-bit count (xkd2 <= 0, NaN, or a count beyond the int range) gives 4;
+// the input checks reject such an anisotropy group before a run gets here.
+int term_count(int nterm, double xkd2);
+
+// Start value of the first root: sqrt(U) (principal) when |U| < 1,
+// otherwise pi/4.
+cplx first_start(const cplx& u);
+
+// Newton-Raphson on f(x) = x sin x - U cos x from the start value in x.
+// Iterates while eps*|x| < |x - y|; on return x is the root (the last
+// update) and y the iterate the last update was taken from. Returns false
+// when the root has not met the tolerance after 100 updates.
+bool newton_root(const cplx& u, double eps, cplx& x, cplx& y);
+
+}  // namespace slug::fun_detail
