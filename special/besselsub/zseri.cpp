@@ -75,7 +75,20 @@ void zseri(const cplx& z, double fnu, int kode, int n, cplx* y, int& nz, double 
             cplx lead = ck * m;
             lead -= dgamln(m + 1.0, ierr);
             if (kode == 2) lead -= z.real();
-            const double mag = std::exp(lead.real()) * ss;
+            // The modulus through exp of its logarithm loses about
+            // |ln| ulps; within range it is formed as |z/2|^m / Gamma(m+1)
+            // with a correctly rounded power and a product for the gamma
+            // function, which keeps it to a few ulps.
+            double mag;
+            if (m < 160.0 && std::fabs(lead.real()) < 600.0 && std::fabs(m * std::log(zabs(hz))) < 600.0) {
+                const double frac = m - std::floor(m);
+                double g = std::exp(dgamln(1.0 + frac, ierr));  // Gamma(1+frac), ln in [-0.13, 0]
+                for (double t = frac + 1.0; t <= m + 0.5; t += 1.0) g *= t;
+                mag = std::pow(zabs(hz), m) / g * ss;
+                if (kode == 2) mag *= std::exp(-z.real());
+            } else {
+                mag = std::exp(lead.real()) * ss;
+            }
             const cplx coef = mag * cplx(std::cos(lead.imag()), std::sin(lead.imag()));
             cplx sum(1.0, 0.0);
             if (acz >= tol * (m + 1.0)) {
