@@ -1,10 +1,19 @@
 # slugwell: the two set-up commands of README.md.
 #   make run   configure, build, run slugwell on examples/input.txt
-#   make test  configure, build, run every test
+#   make test  configure, build, run every test; then the same suite again
+#              under AddressSanitizer and UndefinedBehaviorSanitizer
+#   make fuzz  (not part of test) 60 s of libFuzzer over the input reader
 BUILD ?= build
+ASAN_BUILD ?= build-asan
 JOBS  ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
 
-.PHONY: run test deps configure build clean
+# A sanitizer report of any kind (leak included) ends the process with a
+# failure, so ctest sees the test fail.
+SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+          UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+
+.PHONY: run test test-asan fuzz deps configure build clean
 
 deps:
 	@sh tools/install-deps.sh
@@ -25,6 +34,20 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-asan
+
+# The whole suite in a second build folder with the sanitizers on.
+# RelWithDebInfo keeps the instrumented tests fast enough for CI.
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DSLUG_SANITIZE=ON -DSLUG_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && $(SAN_ENV) ctest --output-on-failure -j $(JOBS)
+
+# libFuzzer over the input reader fed from memory (clang, see fuzz/).
+fuzz:
+	@sh tools/install-fuzz-deps.sh
+	$(MAKE) -C fuzz run FUZZ_SECONDS=$(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) run
+	rm -rf $(BUILD) $(ASAN_BUILD) run fuzz/build
