@@ -1,10 +1,96 @@
-// Placeholder until the time loop is built: ends the run normally.
+// Second half of the run driver: for every output time of the input file
+// the Laplace-domain well response is inverted numerically (de Hoog,
+// Knight and Stokes, SIAM J. Sci. Stat. Comput. 3 (1982) 357-366) at the
+// dimensionless time t = time/TC, on the contour Re p = gamma with
+// gamma = -ln(TOLINV)/(2T) and the half-period T = t, so that the damping
+// factor e^(gamma t) equals 1/TOLINV. The results are then written as a
+// table to the console and to outfile.txt, and the run ends.
 #include "driver/timeloop.hpp"
 
+#include <cmath>
+#include <complex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "driver/params.hpp"
+#include "driver/startup.hpp"
+#include "driver/timeloop_detail.hpp"
 #include "fio/fio.hpp"
+#include "fio/fixed_format.hpp"
+#include "inversion/lapadc.hpp"
+#include "model/fun.hpp"
 
 namespace slug {
 
-void timeloop() { stop_run(0); }
+namespace timeloop_detail {
+
+namespace {
+
+// The driver's two work arrays, lent to every inversion call.
+constexpr int kWorkSize = 104;
+std::complex<double> g_coeff[kWorkSize];
+std::complex<double> g_work[kWorkSize];
+
+constexpr std::string_view kRowFormat = "(5X,F16.5,6X,F12.7,9X,F10.7)";
+
+std::string blanks(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
+
+void write_foot() {
+    write_record(kConsole, "");
+    write_record(kConsole, blanks(8) + "--------------      -------------" + blanks(6) + "-------------");
+    write_record(kConsole, blanks(15) + "TIME" + blanks(10) + "H/Ho Ratio" + blanks(8) + "Slug Drawdown");
+}
+
+}  // namespace
+
+double clamp_inverted(double ft) { return ft < kSmallValue ? 0.0 : ft; }
+
+int time_count() {
+    const int n = par4.NTIME;
+    if (n <= 0) return 0;
+    return n > kMaxTimes ? kMaxTimes : n;
+}
+
+void compute_results(Results& r) {
+    const int n = time_count();
+    r.count = n;
+    for (int i = 0; i < n; ++i) {
+        const double t = par12.TIMES[static_cast<std::size_t>(n - 1 - i)] / par14.TC;
+        const double tper = t;
+        const double gamma = -std::log(par7.TOLINV) / (2.0 * tper);
+        double ft = 0.0;
+        lapadc(t, gamma, tper, par2.NINV, ft, fun, par2.MINV, 1, g_coeff, g_work);
+        ft = clamp_inverted(ft);
+        const auto k = static_cast<std::size_t>(i);
+        r.time[k] = par14.TC * t;
+        r.ratio[k] = ft / par5.HOB;
+        r.drawdown[k] = (par5.HO / par5.HOB) * ft;
+    }
+}
+
+void write_report(const Results& r) {
+    write_results_head(kConsole);
+    for (int i = r.count - 1; i >= 0; --i) {
+        const auto k = static_cast<std::size_t>(i);
+        const std::string row = format_table_row(r.time[k], r.ratio[k], r.drawdown[k]);
+        write_record(kConsole, row, kRowFormat);
+        write_record(iounit.IOUT, row, kRowFormat);
+    }
+    write_foot();
+    write_list(kConsole, std::vector<ListItem>{});
+    write_list(kConsole, {"            Input file is ", std::string_view(par15.INFILE, kInfileLen)});
+    write_list(kConsole, {"            The output file is outfile.txt"});
+}
+
+}  // namespace timeloop_detail
+
+void timeloop() {
+    static timeloop_detail::Results results;
+    timeloop_detail::compute_results(results);
+    timeloop_detail::write_report(results);
+    close_unit(iounit.IOUT);
+    stop_run(0);
+}
 
 }  // namespace slug
