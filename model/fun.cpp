@@ -139,6 +139,13 @@ void fun(std::complex<double>& p, std::complex<double>& fp) {
         // Top without flow: the roots are (n-1) pi exactly. The first root
         // is 0, where A/eps -> XLD - XDD and C -> 1, so the first term is
         // the radial factor of the whole screen.
+        if (ccdp == cplx(0.0, 0.0)) {
+            // No storage at all (SS = SY = 0): K0(q)/(q K1(q)) grows like
+            // -ln q as q -> 0, so Omega is infinite and F = HOB/p in the
+            // limit, a head that stays at its starting value.
+            fp = smith_div(cplx(par5.HOB, 0.0), p);
+            return;
+        }
         cplx q = principal_sqrt(ccdp);
         k0k1_scaled(q, k0, k1);
         sum += smith_div(k0 * (len * len), q * k1);

@@ -20,6 +20,7 @@
 #include "fio/fio.hpp"
 #include "model/fun.hpp"
 #include "model/fun_detail.hpp"
+#include "special/cplx.hpp"
 #include "special/kzeone.hpp"
 
 namespace {
@@ -295,6 +296,19 @@ TEST(FunTopWithoutFlow, ConfinedGivesFiniteValuesEverywhereOnTheContour) {
                 EXPECT_TRUE(std::isfinite(f.real()) && std::isfinite(f.imag())) << t << " " << k;
             }
     }
+}
+
+TEST(FunTopWithoutFlow, NoStorageAtAllKeepsTheStartingHead) {
+    // SS = SY = 0: the radial factor K0(q)/(q K1(q)) at q = 0 is infinite,
+    // so F is HOB/p (no zero-argument Bessel call, no NaN); with a tiny
+    // storage F approaches it (slowly: the factor grows like -ln q).
+    auto c = confined(0.0);
+    set_blocks(c);
+    const cplx p(0.7, 2.0);
+    EXPECT_EQ(call_fun(p), slug::smith_div(cplx(0.1, 0.0), p));
+    c["CCD"] = 1e-300;
+    set_blocks(c);
+    EXPECT_LT(std::abs(call_fun(p) * p / 0.1 - 1.0), 0.01);
 }
 
 TEST(FunTopWithoutFlow, LimitIsContinuousWithATinyCoefficient) {
