@@ -1,0 +1,64 @@
+// Command line of slugwell.
+//
+//   slugwell                      interactive run: the file name is asked for
+//   slugwell INPUT [options]      runs INPUT without the prompt
+//     --csv FILE                  results also as CSV (time,H/Ho,drawdown)
+//     --plot FILE.svg             H/Ho against log time as an SVG picture
+//     --times TEND NCYCLE NPERCYC logarithmic grid of output times
+//     --help, --version
+//
+// Parsing uses the CLI11 library; parse_command_line is a pure function
+// (no output, no exit) so that the driver decides what to print and tests
+// can call it directly.
+#pragma once
+
+#include <string>
+
+namespace slug {
+
+// Generated output times: NCYCLE*NPERCYC + 1 times ending at TEND with the
+// ratio 10^(1/NPERCYC) between neighbours.
+struct TimeGridOption {
+    double tend = 0.0;
+    int ncycle = 0;
+    int npercyc = 0;
+};
+
+// What the command line asked for. An empty input path means the
+// interactive run (prompt for the file name on the console).
+struct RunOptions {
+    std::string input;
+    std::string csv;   // empty: no CSV file
+    std::string plot;  // empty: no SVG picture
+    bool has_times = false;
+    TimeGridOption times;
+};
+
+// Outcome of parsing. When run is false the program prints out_text on
+// standard output and err_text on the error stream and ends with status;
+// when run is true options holds the run to make.
+struct CliResult {
+    bool run = false;
+    int status = 0;
+    std::string out_text;
+    std::string err_text;
+    RunOptions options;
+};
+
+// Exit status of a command-line error (unknown option, bad value, missing
+// input file), as usual for console tools.
+constexpr int kUsageStatus = 2;
+
+// Largest number of output times the program holds in one run.
+constexpr int kMaxGridTimes = 200;
+
+// Parses argv[1..argc-1]. argv[0] is not used (the program name shown in
+// messages is always "slugwell").
+CliResult parse_command_line(int argc, const char* const* argv);
+
+// The options of the current run, set by the program entry after parsing
+// and read by the start-up and the time loop. Default: interactive run,
+// no extra outputs.
+extern RunOptions run_options;
+
+}  // namespace slug

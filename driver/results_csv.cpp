@@ -1,0 +1,58 @@
+// CSV form of the results table for spreadsheets and scripts. Values use
+// printf's "%.17g": 17 significant digits identify every IEEE double
+// uniquely, so a reader gets back exactly the numbers the program computed.
+#include "driver/results_csv.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace slug {
+
+std::string csv_number(double v) {
+    if (std::isnan(v)) return "nan";
+    if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.17g", v);
+    return buf;
+}
+
+std::string results_csv_text(std::span<const double> time,
+                             std::span<const double> ratio,
+                             std::span<const double> drawdown) {
+    std::size_t n = std::min({time.size(), ratio.size(), drawdown.size()});
+    std::string s = kCsvHeader;
+    s += '\n';
+    for (std::size_t i = 0; i < n; ++i) {
+        s += csv_number(time[i]);
+        s += ',';
+        s += csv_number(ratio[i]);
+        s += ',';
+        s += csv_number(drawdown[i]);
+        s += '\n';
+    }
+    return s;
+}
+
+bool write_results_csv(const std::string& path, std::span<const double> time,
+                       std::span<const double> ratio,
+                       std::span<const double> drawdown, std::string& error) {
+    const std::string text = results_csv_text(time, ratio, drawdown);
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        error = std::strerror(errno);
+        return false;
+    }
+    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    int werr = ok ? 0 : errno;
+    if (std::fclose(f) != 0 && ok) {
+        ok = false;
+        werr = errno;
+    }
+    if (!ok) error = werr ? std::strerror(werr) : "write failed";
+    return ok;
+}
+
+}  // namespace slug
