@@ -1,0 +1,60 @@
+// Cost of one evaluation of the well response fun at 30, 120 and 480
+// series terms (XKD2 = 1e-2, 1e-4, 1e-6), for a water table with an
+// unsaturated zone of equal exponents (closed-form coefficient U, so the
+// series dominates) and for a confined aquifer (U = 0: no root iteration).
+// items_per_second counts series terms: ns per term = 1e9 / that rate.
+#include <benchmark/benchmark.h>
+
+#include <complex>
+
+#include "driver/params.hpp"
+#include "fio/fio.hpp"
+#include "model/fun.hpp"
+
+namespace {
+
+void set_blocks(double xkd2, double sy) {
+    slug::reset_blocks();
+    slug::par2.NTERM = 30;
+    slug::par5.XKD = xkd2;
+    slug::par13.XKD2 = xkd2;
+    slug::par6.CCD = 2e-4;
+    slug::par5.RW = 0.05;
+    slug::par5.RC = 0.04;
+    slug::par5.SY = sy;
+    slug::par5.SL = 2.0;
+    slug::par5.BB = 10.0;
+    slug::par11.XLD = 0.6;
+    slug::par11.XDD = 0.4;
+    slug::par6.SW = 1.0;
+    slug::par5.HOB = 0.05;
+    slug::par13.UA1 = slug::par13.UA2 = 5.0;
+    slug::par13.UL1 = 10.0;
+    slug::par13.UL2 = 5.0;
+    slug::par7.EPS = 1.0e-10;
+    slug::iounit.IOUT = slug::kResultsUnit;
+}
+
+void run(benchmark::State& state, double sy) {
+    const int terms = static_cast<int>(state.range(0));
+    const double xkd2 = terms == 30 ? 1e-2 : terms == 120 ? 1e-4 : 1e-6;
+    set_blocks(xkd2, sy);
+    // A sample of the inversion contour at a moderate time.
+    std::complex<double> p(4.6, 9.4), f;
+    for (auto _ : state) {
+        std::complex<double> q = p;
+        slug::fun(q, f);
+        benchmark::DoNotOptimize(f);
+    }
+    state.SetItemsProcessed(state.iterations() * terms);
+}
+
+void BM_FunWaterTable(benchmark::State& state) { run(state, 0.2); }
+void BM_FunConfined(benchmark::State& state) { run(state, 0.0); }
+
+BENCHMARK(BM_FunWaterTable)->Arg(30)->Arg(120)->Arg(480);
+BENCHMARK(BM_FunConfined)->Arg(30)->Arg(120)->Arg(480);
+
+}  // namespace
+
+BENCHMARK_MAIN();
