@@ -7,7 +7,9 @@
 //   Y_m(z) = i e^(i m pi/2) I_m(zeta) - (2/pi) e^(-i m pi/2) K_m(zeta).
 // For kode 2 the I routine's scaling exp(-Re zeta) is the wanted
 // exp(-|Im z|), and the K value, scaled by exp(zeta), is multiplied by
-// exp(-2|Im z|) exp(i Re z) (the real factor taken as 0 once 2|Im z| >= elim).
+// exp(-2|Im z|) exp(i Re z). Once 2|Im z| >= elim that factor alone would
+// underflow; the product is then formed so that it vanishes only where it
+// is itself below the underflow limit (see far_kterm).
 // Products near the underflow limit are formed scaled by 1/tol.
 #include <algorithm>
 #include <cmath>
@@ -74,8 +76,24 @@ void zbesy(double zr, double zi, double fnu, int kode, int n, double* cyr, doubl
     }
     const Limits lim = limits();
     const double tay = std::fabs(zi + zi);
-    const double ey = tay < lim.elim ? std::exp(-tay) : 0.0;
-    const cplx ex = cplx(std::cos(zr), std::sin(zr)) * ey;
+    const bool small_factor = tay >= lim.elim;
+    const double ey = small_factor ? 0.0 : std::exp(-tay);
+    const cplx rot(std::cos(zr), std::sin(zr));
+    const cplx ex = rot * ey;
+    // exp(-2|Im z|) K for 2|Im z| >= ELIM. Taking the factor as 0 there is
+    // right only while the scaled K is of moderate size; for orders large
+    // against |z| it grows like exp(fnu^2/(2|z|)) and the K term is then
+    // the larger part of Y. The product is formed as K e^-c e^-(tay-c) with
+    // an integer c near ln|K| (so tay - c is exact), and is zero only when
+    // it really is below exp(-ELIM).
+    auto far_kterm = [&](const cplx& k, bool& dropped) {
+        dropped = true;
+        const double ak = std::abs(k);
+        if (!(ak > 0.0) || !(std::log(ak) - tay >= -lim.elim)) return cplx(0.0, 0.0);
+        dropped = false;
+        const double c = std::clamp(std::floor(std::log(ak)), 0.0, std::floor(tay));
+        return k * std::exp(-c) * std::exp(-(tay - c)) * rot;
+    };
     const double rtol = 1.0 / lim.tol;
     const double ascle = d1mach(1) * rtol * 1.0e3;
     // Guarded product: a factor near the underflow limit is scaled up
@@ -86,13 +104,14 @@ void zbesy(double zr, double zi, double fnu, int kode, int n, double* cyr, doubl
     };
     nz = 0;
     for (int i = 0; i < n; ++i) {
-        const cplx zv = cplx(cwrkr[i], cwrki[i]) * ex;
+        bool dropped = false;
+        const cplx zv = small_factor ? far_kterm(cplx(cwrkr[i], cwrki[i]), dropped) : cplx(cwrkr[i], cwrki[i]) * ex;
         const cplx kterm = guarded(zv, cspn);
         const cplx iterm = guarded(cplx(cyr[i], cyi[i]), csgn);
         const cplx v = iterm - kterm;
         cyr[i] = v.real();
         cyi[i] = sgn * v.imag();
-        if (ey == 0.0 && v.real() == 0.0 && v.imag() == 0.0) ++nz;
+        if (dropped && v.real() == 0.0 && v.imag() == 0.0) ++nz;
         csgn *= cplx(0.0, 1.0);
         cspn *= cplx(0.0, -1.0);
     }
