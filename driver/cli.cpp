@@ -10,6 +10,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <tuple>
@@ -176,6 +177,17 @@ CliResult parse_command_line(int argc, const char* const* argv) {
     r.run = true;
     r.options = o;
     return r;
+}
+
+int handle_command_line(int argc, const char* const* argv) {
+    const CliResult r = parse_command_line(argc, argv);
+    std::fputs(r.out_text.c_str(), stdout);
+    std::fputs(r.err_text.c_str(), stderr);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    if (!r.run) return r.status;
+    run_options = r.options;
+    return -1;
 }
 
 }  // namespace slug

@@ -56,6 +56,11 @@ constexpr int kMaxGridTimes = 200;
 // messages is always "slugwell").
 CliResult parse_command_line(int argc, const char* const* argv);
 
+// Parses the command line of the program entry into run_options. Prints
+// help, version or a usage error itself and returns the status the
+// program ends with; returns -1 when the run goes on.
+int handle_command_line(int argc, const char* const* argv);
+
 // The options of the current run, set by the program entry after parsing
 // and read by the start-up and the time loop. Default: interactive run,
 // no extra outputs.

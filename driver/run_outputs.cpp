@@ -91,4 +91,18 @@ int write_requested_outputs(const RunOptions& options,
     return status;
 }
 
+int write_requested_outputs(const RunOptions& options,
+                            const timeloop_detail::Results& results) {
+    if (options.csv.empty() && options.plot.empty()) return 0;
+    const std::size_t n = static_cast<std::size_t>(
+        std::clamp(results.count, 0, kMaxTimes));
+    std::vector<double> time(n), ratio(n), drawdown(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        time[k] = par12.TIMES[k];
+        ratio[k] = results.ratio[n - 1 - k];
+        drawdown[k] = results.drawdown[n - 1 - k];
+    }
+    return write_requested_outputs(options, time, ratio, drawdown);
+}
+
 }  // namespace slug

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "driver/cli.hpp"
+#include "driver/timeloop_detail.hpp"
 
 namespace slug {
 
@@ -41,5 +42,12 @@ int write_requested_outputs(const RunOptions& options,
                             std::span<const double> time,
                             std::span<const double> ratio,
                             std::span<const double> drawdown);
+
+// The same from the time loop's result arrays, which run in the order of
+// evaluation (entry 0 belongs to the last time of the list). The time
+// column holds the output times as listed (TIMES, the input file's values
+// or the generated grid), which the table's time column stands for.
+int write_requested_outputs(const RunOptions& options,
+                            const timeloop_detail::Results& results);
 
 }  // namespace slug

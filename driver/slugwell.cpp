@@ -10,9 +10,11 @@
 #include <cstring>
 #include <string>
 
+#include "driver/cli.hpp"
 #include "driver/datainput.hpp"
 #include "driver/inputcheck.hpp"
 #include "driver/params.hpp"
+#include "driver/run_outputs.hpp"
 #include "driver/startup.hpp"
 #include "driver/timeloop.hpp"
 #include "fio/fio.hpp"
@@ -82,14 +84,20 @@ void write_results_head(int unit) {
                            "--------------");
 }
 
-int slugwell_main(int /*argc*/, char** /*argv*/) {
+int slugwell_main(int argc, char** argv) {
+    // --help, --version and a wrong command line end here.
+    if (const int status = handle_command_line(argc, argv); status >= 0) return status;
     write_banner();
     open_log(kLogUnit, "log.txt");
 
-    write_list(kConsole, {"Enter the name of the input file:"});
-    std::string name;
-    read_unit_list_text(kStdin, name);
-    while (!name.empty() && name.back() == ' ') name.pop_back();
+    // "slugwell INPUT" takes the name from the command line, whole, and
+    // skips only the prompt; the echo below is the same as after the prompt.
+    std::string name = run_options.input;
+    if (name.empty()) {
+        write_list(kConsole, {"Enter the name of the input file:"});
+        read_unit_list_text(kStdin, name);
+        while (!name.empty() && name.back() == ' ') name.pop_back();
+    }
     // The echo shows the 20-column field; the whole name is the one opened.
     std::memset(par15.INFILE, ' ', kInfileLen);
     std::memcpy(par15.INFILE, name.data(), std::min<std::size_t>(name.size(), kInfileLen));
@@ -106,6 +114,7 @@ int slugwell_main(int /*argc*/, char** /*argv*/) {
     // An input error has been reported on the console by the reader; the
     // run ends before outfile.txt is touched.
     if (datainput_record().input_error) stop_run(1);
+    apply_time_grid(run_options);  // --times replaces the file's time list
     const std::string problem = check_input(datainput_record());
     if (!problem.empty()) reject_input(problem);
 

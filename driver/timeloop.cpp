@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "driver/params.hpp"
+#include "driver/run_outputs.hpp"
 #include "driver/startup.hpp"
 #include "driver/timeloop_detail.hpp"
 #include "fio/fio.hpp"
@@ -90,7 +91,9 @@ void timeloop() {
     timeloop_detail::compute_results(results);
     timeloop_detail::write_report(results);
     close_unit(iounit.IOUT);
-    stop_run(0);
+    // The CSV file and the picture asked for on the command line; status 1
+    // when one could not be written.
+    stop_run(write_requested_outputs(run_options, results));
 }
 
 }  // namespace slug
