@@ -21,7 +21,9 @@ void zbesi(double zr, double zi, double fnu, int kode, int n, double* cyr, doubl
     constexpr double pi = std::numbers::pi;
     ierr = 0;
     nz = 0;
-    if (fnu < 0.0 || kode < 1 || kode > 2 || n < 1) {
+    // A NaN argument or order is an input error too: it would otherwise
+    // pass every range test and come back as a value with IERR 0.
+    if (std::isnan(zr) || std::isnan(zi) || std::isnan(fnu) || fnu < 0.0 || kode < 1 || kode > 2 || n < 1) {
         ierr = 1;
         return;
     }

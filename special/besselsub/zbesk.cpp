@@ -17,7 +17,10 @@ void zbesk(double zr, double zi, double fnu, int kode, int n, double* cyr, doubl
     using namespace amos;
     ierr = 0;
     nz = 0;
-    if ((zr == 0.0 && zi == 0.0) || fnu < 0.0 || kode < 1 || kode > 2 || n < 1) {
+    // A NaN argument or order is an input error too: it would otherwise
+    // pass every range test and come back as a value with IERR 0.
+    if (std::isnan(zr) || std::isnan(zi) || std::isnan(fnu) || (zr == 0.0 && zi == 0.0) || fnu < 0.0 || kode < 1 ||
+        kode > 2 || n < 1) {
         ierr = 1;
         return;
     }

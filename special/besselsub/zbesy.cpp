@@ -10,12 +10,15 @@
 // exp(-2|Im z|) exp(i Re z). Once 2|Im z| >= elim that factor alone would
 // underflow; the product is then formed so that it vanishes only where it
 // is itself below the underflow limit (see far_kterm).
-// Products near the underflow limit are formed scaled by 1/tol.
+// Products near the underflow limit are formed scaled by 1/tol. Where the
+// scaled K of a large order overflows but the K term of Y does not, that
+// term comes from the uniform expansion with its exponents combined.
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
 #include "special/besselsub/amos.hpp"
+#include "special/besselsub/uniform.hpp"
 #include "special/besselsub/zbes.hpp"
 
 namespace slug {
@@ -26,7 +29,10 @@ void zbesy(double zr, double zi, double fnu, int kode, int n, double* cyr, doubl
     constexpr double hpi = std::numbers::pi / 2.0;
     ierr = 0;
     nz = 0;
-    if ((zr == 0.0 && zi == 0.0) || fnu < 0.0 || kode < 1 || kode > 2 || n < 1) {
+    // A NaN argument or order is an input error too: it would otherwise
+    // pass every range test and come back as a value with IERR 0.
+    if (std::isnan(zr) || std::isnan(zi) || std::isnan(fnu) || (zr == 0.0 && zi == 0.0) || fnu < 0.0 || kode < 1 ||
+        kode > 2 || n < 1) {
         ierr = 1;
         return;
     }
@@ -38,7 +44,15 @@ void zbesy(double zr, double zi, double fnu, int kode, int n, double* cyr, doubl
         nz = 0;
         return;
     }
+    const int ierr_i = ierr;
     zbesk(zzr, zzi, fnu, kode, n, cwrkr, cwrki, nz2, ierr);
+    // With kode 2 the scaled K of a large order may overflow although
+    // e^(-2|Im z|) K, the part of Y it gives, does not: the K terms are
+    // then formed from the uniform expansion with all exponents combined
+    // before rounding (below), and IERR 2 is left for a Y that is itself
+    // out of range.
+    const bool k_combined = ierr == 2 && kode == 2 && fnu > limits().fnul;
+    if (k_combined) ierr = ierr_i;
     if (ierr != 0 && ierr != 3) {
         nz = 0;
         return;
@@ -105,8 +119,27 @@ void zbesy(double zr, double zi, double fnu, int kode, int n, double* cyr, doubl
     nz = 0;
     for (int i = 0; i < n; ++i) {
         bool dropped = false;
-        const cplx zv = small_factor ? far_kterm(cplx(cwrkr[i], cwrki[i]), dropped) : cplx(cwrkr[i], cwrki[i]) * ex;
-        const cplx kterm = guarded(zv, cspn);
+        cplx kterm;
+        if (k_combined) {
+            // (2/pi) e^(-i nu pi/2) K(zeta) e^zeta e^(-2|Im z|) e^(i Re z) as mantissa times e^(exponent)
+            const cplx zeta(zzr, zzi);
+            uniform::Scaled s = uniform::airy_region(zeta) ? uniform::k_airy(zeta, fnu + i, 2, lim.tol)
+                                                           : uniform::k_debye(zeta, fnu + i, 2, lim.tol);
+            s.m *= rot * cspn;
+            s.e -= tay;
+            bool under = false, over = false;
+            kterm = uniform::to_value(s, lim.elim, under, over);
+            if (over) {
+                nz = 0;
+                ierr = 2;
+                return;
+            }
+            dropped = under;
+        } else {
+            const cplx zv =
+                small_factor ? far_kterm(cplx(cwrkr[i], cwrki[i]), dropped) : cplx(cwrkr[i], cwrki[i]) * ex;
+            kterm = guarded(zv, cspn);
+        }
         const cplx iterm = guarded(cplx(cyr[i], cyi[i]), csgn);
         const cplx v = iterm - kterm;
         cyr[i] = v.real();

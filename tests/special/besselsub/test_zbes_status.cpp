@@ -38,14 +38,17 @@ Call y(double zr, double zi, double fnu, int kode, int n) {
     return c;
 }
 
-// IERR 1: the outputs keep their previous contents.
+// IERR 1: the outputs keep their previous contents. Infinite arguments or
+// orders are beyond AA (IERR 4, see NoResultAboveAA).
 TEST(ZbesStatus, InputErrorsLeaveOutputsUntouched) {
     struct Case {
         double zr, zi, fnu;
         int kode, n;
     };
     const Case cases[] = {{1.0, 1.0, -0.5, 1, 1}, {1.0, 1.0, -1e-300, 2, 1}, {1.0, 1.0, 1.0, 0, 1},
-                          {1.0, 1.0, 1.0, 3, 1},  {1.0, 1.0, 1.0, 1, 0},     {1.0, 1.0, 1.0, 2, -2}};
+                          {1.0, 1.0, 1.0, 3, 1},  {1.0, 1.0, 1.0, 1, 0},     {1.0, 1.0, 1.0, 2, -2},
+                          // NaN in the order or the argument (would otherwise come back with IERR 0)
+                          {1.0, 1.0, std::nan(""), 2, 1}, {std::nan(""), 1.0, 1.0, 2, 1}, {1.0, std::nan(""), 0.5, 1, 1}};
     for (const Case& c : cases) {
         for (const Call& r : {j(c.zr, c.zi, c.fnu, c.kode, c.n), y(c.zr, c.zi, c.fnu, c.kode, c.n)}) {
             EXPECT_EQ(r.ierr, 1) << c.fnu << " " << c.kode << " " << c.n;
@@ -106,7 +109,8 @@ TEST(ZbesStatus, NoResultAboveAA) {
         int n;
     };
     const Case cases[] = {{2.0e9, 0.0, 1.0, 1},  {0.0, -1.5e9, 0.5, 1},        {1.0e8, 0.0, 1.0e10, 1},
-                          {1.0e8, 1.0, 2.0e9, 1}, {1.0, 0.0, 1073741823.0, 2}, {1.0, 1.0, 1.0e300, 1}};
+                          {1.0e8, 1.0, 2.0e9, 1}, {1.0, 0.0, 1073741823.0, 2}, {1.0, 1.0, 1.0e300, 1},
+                          {HUGE_VAL, 0.0, 1.0, 1},  {1.0, 1.0, HUGE_VAL, 1}};
     for (const Case& c : cases) {
         for (int kode = 1; kode <= 2; ++kode) {
             for (const Call& r : {j(c.zr, c.zi, c.fnu, kode, c.n), y(c.zr, c.zi, c.fnu, kode, c.n)}) {
