@@ -220,8 +220,10 @@ void unsatzone(const std::complex<double>& pp, std::complex<double>& u) {
         u = equal_exponents(pp);
         return;
     }
-    // No storage at the water table: no flow through the top.
-    if (pp == cplx(0.0, 0.0)) {
+    // No storage at the water table (p' = 0) or none in the zone (UA1 = 0):
+    // the Bessel forms carry the factor sqrt(UA1 p'/XKD2) and U = 0, a top
+    // without flow; the evaluations would be at a zero argument.
+    if (pp == cplx(0.0, 0.0) || z.UA1 == 0.0) {
         u = cplx(0.0, 0.0);
         return;
     }

@@ -199,6 +199,12 @@ TEST(UnsatzoneBessel, ZeroTransformGivesZeroWithoutEvaluations) {
             set_zone(a1, a2, 0.1, ul1, 10.0);
             EXPECT_EQ(call_u(0.0), cplx(0.0, 0.0));
         }
+    // No moisture capacity (UA1 = 0): phi'' - UA2 phi' = 0, whose solution
+    // bounded with height (or without flow at the top) is constant.
+    for (double ul1 : {2.0, 20.0}) {
+        set_zone(0.0, 1.0, 0.1, ul1, 10.0);
+        EXPECT_EQ(call_u(cplx(0.5, 3.0)), cplx(0.0, 0.0));
+    }
 }
 
 TEST(UnsatzoneBessel, UnboundedIndependentOfThicknessThickTendsToUnbounded) {
