@@ -80,11 +80,11 @@ void zseri(const cplx& z, double fnu, int kode, int n, cplx* y, int& nz, double 
             // with a correctly rounded power and a product for the gamma
             // function, which keeps it to a few ulps.
             double mag;
-            if (m < 160.0 && std::fabs(lead.real()) < 600.0 && std::fabs(m * std::log(zabs(hz))) < 600.0) {
+            if (m < 160.0 && std::fabs(m * std::log(zabs(hz))) < 690.0) {
                 const double frac = m - std::floor(m);
                 double g = std::exp(dgamln(1.0 + frac, ierr));  // Gamma(1+frac), ln in [-0.13, 0]
                 for (double t = frac + 1.0; t <= m + 0.5; t += 1.0) g *= t;
-                mag = std::pow(zabs(hz), m) / g * ss;
+                mag = std::pow(zabs(hz), m) * ss / g;
                 if (kode == 2) mag *= std::exp(-z.real());
             } else {
                 mag = std::exp(lead.real()) * ss;
