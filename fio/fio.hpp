@@ -138,8 +138,8 @@ private:
 };
 
 // ---- reading from units ---------------------------------------------
-// Unit 5 (standard input) is always open; other units are opened with
-// open_input. End of file on any of these reads is a fatal condition
+// Unit 5 (standard input) is always open (a UTF-8 byte order mark before
+// its first line is dropped); other units are opened with open_input. End of file on any of these reads is a fatal condition
 // (fatal_io with "list in: end of file" or "fmt in: end of file"), so they
 // return only Ok or InputError.
 

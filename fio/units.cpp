@@ -131,7 +131,7 @@ void put(int unit, std::string_view text, std::string_view format) {
 }
 
 LineSource& source_of(int unit, const char* operation) {
-    static StreamLineSource console(stdin, false);
+    static StreamLineSource console(stdin, true);  // a BOM from a piped file is no part of the name
     if (unit == kStdin) {
         std::fflush(stdout);  // the prompt is on the screen before the read waits
         return console;

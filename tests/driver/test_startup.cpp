@@ -105,7 +105,7 @@ TEST(Startup, ConsoleAndResultsHeadByteForByte) {
 TEST(Startup, WindowsLineEndsAndByteOrderMarkReadAsPlainText) {
     const auto dir = scratch_dir("crlf");
     put_file(dir / "input.txt", "\xEF\xBB\xBF" + Deck{}.text("\r\n"));
-    const RunResult r = run_slugwell(dir, "input.txt\r\n");
+    const RunResult r = run_slugwell(dir, "\xEF\xBB\xBFinput.txt\r\n");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(starts_with(r.out, dialogue("input.txt", "Test aquifer") + kDefaultEcho)) << r.out;
 }
