@@ -2,9 +2,11 @@
 //
 // The zone's linearized, Laplace-transformed head phi(eta) satisfies
 //   phi'' - a2 phi' - a1 c e^{-d eta} phi = 0,  c = p'/XKD2, d = a1 - a2,
-// with a1 = UA1, a2 = UA2 (Kroszynski and Dagan, Water Resour. Res. 11
-// (1975) 335-347: conductivity and moisture capacity decaying
-// exponentially with height), and either phi'(UL1) = 0 (top without flow)
+// with a1 = UA1, a2 = UA2: the linearized unsaturated flow of Kroszynski
+// and Dagan (Water Resour. Res., 1975) with conductivity and moisture
+// capacity decaying exponentially with height at different rates (as in
+// Mishra and Neuman, Water Resour. Res. 46, W07508, 2010), and either
+// phi'(UL1) = 0 (top without flow)
 // or phi bounded as eta -> infinity (unbounded zone, UL1 >= UL2).
 //
 // Equal exponents (|d| below 0.01 in single precision): constant
