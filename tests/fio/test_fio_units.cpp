@@ -129,6 +129,18 @@ TEST_F(Units, PlainExitAlsoAppliesLogRule) {
     EXPECT_EQ(get_file(log), " IERR6= 5\n");
 }
 
+TEST_F(Units, FailedWriteOfResultsIsNotReportedAsSuccess) {
+    // /dev/full refuses every write with ENOSPC (a full disk).
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    EXPECT_EXIT(
+        {
+            open_results(kResultsUnit, "/dev/full");
+            write_record(kResultsUnit, "row");
+            stop_run(0);
+        },
+        ::testing::ExitedWithCode(1), "error writing /dev/full \\(unit 21\\)");
+}
+
 TEST_F(Units, InputUnitDropsByteOrderMarkAndCarriageReturns) {
     const std::string in = path("in.txt");
     put_file(in, "\xEF\xBB\xBFTitle\r\nskip\r\n 1.5, 2\r\n");
