@@ -40,6 +40,34 @@ bool read_values(int line, std::initializer_list<ReadTarget> targets) {
 
 const InputRecord& datainput_record() { return g_record; }
 
+void derive_unsat_groups(const InputRecord& r) {
+    par13.UA1 = r.U1 * par5.BB;
+    par13.UA2 = r.U2 * par5.BB;
+    par13.UL1 = r.U3 / par5.BB;
+    par13.UL2 = r.U4 / par5.BB;
+}
+
+void derive_well_groups(const InputRecord& r) {
+    par5.SL = r.ZPL - r.ZPD;
+    par5.HOB = par5.HO / par5.BB;
+
+    // Skin: a skin zone of conductivity HKS and thickness DS around the
+    // screen; HKS <= 0 means there is none.
+    if (r.HKS > 0.0)
+        par6.SW = ((par5.KR / r.HKS) * r.DS) / par5.RW;
+    else
+        par6.SW = 0.0;
+
+    par5.XKD = (par5.RW * par5.RW * r.KZ) / (par5.KR * par5.BB * par5.BB);
+    par6.CCD = (2.0 * par5.SS * par5.RW * par5.RW * par5.SL) / (par5.RC * par5.RC);
+
+    par13.XKD2 = (r.KZ / par5.KR) * (par5.RW / par5.BB) * (par5.RW / par5.BB);
+    par11.XDD = r.ZPD / par5.BB;
+    par11.XLD = r.ZPL / par5.BB;
+}
+
+double time_scale() { return par5.RC * par5.RC / (2.0 * par5.SL * par5.KR); }
+
 void datainput() {
     g_record = InputRecord{};
     InputRecord& r = g_record;
@@ -67,10 +95,7 @@ void datainput() {
                             ReadTarget::real(r.U4)}))
         return;
     write_list(kConsole, {"Finished  reading line 3."});
-    par13.UA1 = r.U1 * par5.BB;
-    par13.UA2 = r.U2 * par5.BB;
-    par13.UL1 = r.U3 / par5.BB;
-    par13.UL2 = r.U4 / par5.BB;
+    derive_unsat_groups(r);
 
     par7.EPS = 1.0e-10;
     par7.TOLINV = 1.0e-4;
@@ -90,27 +115,13 @@ void datainput() {
         std::swap(r.ZPD, r.ZPL);
         r.reversed = true;
     }
-    par5.SL = r.ZPL - r.ZPD;
-    par5.HOB = par5.HO / par5.BB;
-
-    // Skin: a skin zone of conductivity HKS and thickness DS around the
-    // screen; HKS <= 0 means there is none.
-    if (r.HKS > 0.0) {
-        par6.SW = ((par5.KR / r.HKS) * r.DS) / par5.RW;
+    derive_well_groups(r);
+    if (r.HKS > 0.0)
         write_list(kConsole, {"HKS=", r.HKS, " DS=", r.DS, " SW =", par6.SW});
-    } else {
-        par6.SW = 0.0;
+    else
         write_list(kConsole, {"No Skin Effect"});
-    }
-
-    par5.XKD = (par5.RW * par5.RW * r.KZ) / (par5.KR * par5.BB * par5.BB);
     write_list(kConsole, {" XKD=", par5.XKD});
-    par6.CCD = (2.0 * par5.SS * par5.RW * par5.RW * par5.SL) / (par5.RC * par5.RC);
     write_list(kConsole, {" CCD=", par6.CCD});
-
-    par13.XKD2 = (r.KZ / par5.KR) * (par5.RW / par5.BB) * (par5.RW / par5.BB);
-    par11.XDD = r.ZPD / par5.BB;
-    par11.XLD = r.ZPL / par5.BB;
     write_list(kConsole, {" XLD=", par11.XLD, " XDD=", par11.XDD});
     write_list(kConsole, {" ZPD=", r.ZPD, " ZPL=", r.ZPL, " BB=", par5.BB});
 

@@ -23,4 +23,18 @@ struct InputRecord {
 };
 const InputRecord& datainput_record();
 
+// The dimensionless groups, each product and quotient evaluated left to
+// right as written. The reader computes them from what it read; the fit
+// recomputes them, through these same routines, for every trial value.
+// Unsaturated zone: UA1 = U1*BB, UA2 = U2*BB, UL1 = U3/BB, UL2 = U4/BB.
+void derive_unsat_groups(const InputRecord& r);
+// Well and aquifer (from BB, KR, SS, HO, RW, RC in the blocks and KZ, HKS,
+// DS and the ordered depths ZPD < ZPL of the record): SL, HOB, SW, XKD,
+// CCD, XKD2, XDD, XLD.
+void derive_well_groups(const InputRecord& r);
+
+// The time scale TC = RC*RC/(2*SL*KR) that the start-up derives after the
+// reader has returned.
+double time_scale();
+
 }  // namespace slug

@@ -12,6 +12,7 @@
 
 #include "driver/cli.hpp"
 #include "driver/datainput.hpp"
+#include "driver/fit_main.hpp"
 #include "driver/inputcheck.hpp"
 #include "driver/params.hpp"
 #include "driver/run_outputs.hpp"
@@ -85,6 +86,8 @@ void write_results_head(int unit) {
 }
 
 int slugwell_main(int argc, char** argv) {
+    // "slugwell fit INPUT DATA ...": the least-squares fit (driver/fit_main).
+    if (argc > 1 && std::strcmp(argv[1], "fit") == 0) return fit_main(argc - 1, argv + 1);
     // --help, --version and a wrong command line end here.
     if (const int status = handle_command_line(argc, argv); status >= 0) return status;
     write_banner();
@@ -124,7 +127,7 @@ int slugwell_main(int argc, char** argv) {
                                               : " Water table aquifer with only saturated flow"});
     write_results_head(iounit.IOUT);
 
-    par14.TC = par5.RC * par5.RC / (2.0 * par5.SL * par5.KR);
+    par14.TC = time_scale();
     write_list(kConsole, {"Ho/b=lamda=", par5.HOB});
     write_list(kConsole, {"Sw= ", par6.SW});
 

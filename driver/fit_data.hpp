@@ -1,0 +1,31 @@
+// Observations of a slug test for the fit: time and head displacement (or
+// H/Ho) read from a small text file.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace slug {
+
+// Observed response, in the order of the file (times strictly increasing).
+struct Observations {
+    std::vector<double> time;   // time since the slug, input file's time unit
+    std::vector<double> value;  // head displacement (or H/Ho when normalized)
+    std::vector<int> line;      // line of the file that held each observation
+};
+
+// Parses the text of a data file. Layout: one observation per line, time
+// then value, separated by blanks, tabs and/or one comma; '#' starts a
+// comment that runs to the end of the line; empty lines are skipped; the
+// first line with content may be a header (its first field is not a
+// number). Every other line must hold exactly two finite numbers; times
+// must be greater than 0 and strictly increasing. On failure returns false
+// with a message naming the file (name) and the line in error.
+bool parse_observations(std::string_view text, const std::string& name, Observations& obs,
+                        std::string& error);
+
+// Reads and parses the file at path (as parse_observations).
+bool read_observations(const std::string& path, Observations& obs, std::string& error);
+
+}  // namespace slug
