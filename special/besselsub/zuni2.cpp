@@ -15,6 +15,7 @@ namespace slug::amos {
 
 namespace uniform {
 Scaled i_airy(const cplx& z, double nu, int kode, double tol) {
+    if (z == cplx(0.0, 0.0)) return {cplx(0.0, 0.0), 0.0};  // I_nu(0) = 0, nu > 0
     const bool cj = z.imag() < 0.0;
     const cplx zz = cj ? std::conj(z) : z;
     const cplx w = cplx(zz.imag(), -zz.real()) / nu;

@@ -3,6 +3,8 @@
 // 10.41.4), as in D. E. Amos, ACM TOMS Algorithm 644 (1986): used where
 // |arg(+-z)| <= 60 degrees; for Re z < 0 (mr = +1 or -1) by analytic
 // continuation from -z.
+#include <cmath>
+
 #include "special/besselsub/amos.hpp"
 #include "special/besselsub/uniform.hpp"
 
@@ -10,6 +12,7 @@ namespace slug::amos {
 
 namespace uniform {
 Scaled k_debye(const cplx& z, double nu, int kode, double tol) {
+    if (z == cplx(0.0, 0.0)) return {cplx(1.0, 0.0), HUGE_VAL};  // K_nu(0) is infinite
     cplx phi, zeta1, zeta2, sum, cwrk[16];
     int init = 0;
     zunik(z, nu, 2, 0, tol, init, phi, zeta1, zeta2, sum, cwrk);

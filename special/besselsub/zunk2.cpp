@@ -14,6 +14,7 @@ namespace slug::amos {
 
 namespace uniform {
 Scaled k_airy(const cplx& z, double nu, int kode, double tol) {
+    if (z == cplx(0.0, 0.0)) return {cplx(1.0, 0.0), HUGE_VAL};  // K_nu(0) is infinite
     const bool cj = z.imag() < 0.0;
     const cplx zz = cj ? std::conj(z) : z;
     const cplx w = cplx(zz.imag(), -zz.real()) / nu;

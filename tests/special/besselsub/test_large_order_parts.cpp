@@ -200,6 +200,12 @@ TEST(LargeOrderParts, OverflowAndUnderflowOfIAndK) {
     for (const auto& v : y) EXPECT_EQ(v, cplx(0.0, 0.0));
     slug::amos::zuoik(cplx(2000.0, 0.0), 100.0, 2, 2, 5, y, nuf, kLim.tol, kLim.elim, kLim.alim);
     EXPECT_EQ(nuf, 0);
+    // K at z = 0 is infinite: overflow, not a NaN, from both forms.
+    int nz = 0;
+    slug::amos::zunk1(cplx(0.0, 0.0), 100.0, 1, 0, 1, y, nz, kLim.tol, kLim.elim, kLim.alim);
+    EXPECT_EQ(nz, -1);
+    slug::amos::zunk2(cplx(0.0, 0.0), 100.0, 1, 0, 1, y, nz, kLim.tol, kLim.elim, kLim.alim);
+    EXPECT_EQ(nz, -1);
     // Moderate orders, where the entry points call the pre-test as well:
     // I_2(5i) and K_2(5i) are of order one.
     slug::amos::zuoik(cplx(0.0, 5.0), 2.0, 1, 1, 1, y, nuf, kLim.tol, kLim.elim, kLim.alim);
