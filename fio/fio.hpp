@@ -148,6 +148,19 @@ private:
 // mark at the start of the file is not part of its first line.
 void open_input(int unit, const std::string& name);
 
+// Input files read from memory (the fuzz target, tests): the next
+// open_input of `unit` reads these `size` bytes, exactly as it would read a
+// file holding them, instead of opening the named file. The bytes must
+// outlive the connection. A null `data` withdraws a pending substitution.
+void substitute_input(int unit, const char* data, std::size_t size);
+
+// Handler of a fatal input/output condition for callers that must go on
+// after it (the reader fed from memory meets the end of its bytes): when
+// one is set, fatal_io calls it first, and it leaves by throwing. Returns
+// the previous handler. The program itself never sets one.
+using FatalHandler = void (*)(const std::string& operation_and_reason, int unit, const std::string& name);
+FatalHandler set_fatal_handler(FatalHandler handler);
+
 // Consumes one record whatever it holds.
 void read_unit_skip(int unit);
 

@@ -80,6 +80,18 @@ TransferState& transfer() {
 
 bool g_close_failed = false;
 
+FatalHandler g_fatal_handler = nullptr;
+
+// Bytes that the next open_input of a unit reads instead of its file.
+struct Substitute {
+    const char* data;
+    std::size_t size;
+};
+std::map<int, Substitute>& substitutes() {
+    static std::map<int, Substitute> m;
+    return m;
+}
+
 void close_at_exit() { close_all_units(); }
 
 // The table is created before the exit handler is registered, so it is
@@ -185,8 +197,35 @@ void open_log(int unit, const std::string& name) {
     u.is_log = true;
 }
 
+void substitute_input(int unit, const char* data, std::size_t size) {
+    if (data == nullptr)
+        substitutes().erase(unit);
+    else
+        substitutes()[unit] = Substitute{data, size};
+}
+
+FatalHandler set_fatal_handler(FatalHandler handler) {
+    const FatalHandler previous = g_fatal_handler;
+    g_fatal_handler = handler;
+    return previous;
+}
+
 void open_input(int unit, const std::string& name) {
-    std::FILE* fp = open_file(unit, name, "rb");
+    std::FILE* fp = nullptr;
+    const auto sub = substitutes().find(unit);
+    if (sub != substitutes().end()) {
+        ensure_exit_handler();
+        if (unit_is_open(unit)) close_unit(unit);
+        static char no_bytes[1];
+        const Substitute bytes = sub->second;
+        substitutes().erase(sub);
+        // A memory stream in binary mode reads NUL bytes like any other.
+        errno = 0;
+        fp = ::fmemopen(bytes.size != 0 ? const_cast<char*>(bytes.data) : no_bytes, bytes.size, "rb");
+        if (fp == nullptr) open_failed(unit, name, errno != 0 ? errno : EIO);
+    } else {
+        fp = open_file(unit, name, "rb");
+    }
     Unit& u = table()[unit];
     u = Unit{};
     u.fp = fp;
@@ -229,11 +268,19 @@ void close_all_units() {
 
 void stop_run(int status) {
     close_all_units();
+    // The table is also read on the console: a run whose console lines
+    // were lost (a full disk behind a redirection) has not succeeded.
+    if (std::ferror(stdout) != 0 && status == 0) {
+        std::fprintf(stderr, "slugwell: error writing the console (standard output)\n");
+        std::fflush(stderr);
+        g_close_failed = true;
+    }
     if (status == 0 && g_close_failed) status = 1;
     std::exit(status);
 }
 
 void fatal_io(const std::string& operation_and_reason, int unit, const std::string& name) {
+    if (g_fatal_handler != nullptr) g_fatal_handler(operation_and_reason, unit, name);
     std::fflush(stdout);
     const TransferState& s = transfer();
     std::fprintf(stderr, "%s\n", operation_and_reason.c_str());

@@ -147,5 +147,20 @@ TEST(RobustnessFiles, ResultsFileOnAFullDeviceFails) {
     EXPECT_EQ(r.err, "slugwell: error writing outfile.txt (unit 21)\n");
 }
 
+// Console lines that cannot be written (standard output redirected to a
+// full device): the table reached outfile.txt, but the run must still end
+// with a failure status and say why.
+TEST(RobustnessFiles, ConsoleOnAFullDeviceFails) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this machine";
+    Scratch s;
+    write_file(s.work() / "in.txt", GoodInput().text());
+    s.console_to = "/dev/full";
+    const Outcome r = s.run("in.txt\n");
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "slugwell: error writing the console (standard output)\n");
+    EXPECT_EQ(lines_of(r.outfile).size(), 6u);
+}
+
 }  // namespace
 }  // namespace slug::robustness

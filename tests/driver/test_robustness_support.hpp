@@ -126,7 +126,8 @@ public:
                 const gid_t nogroup = 65534;
                 if (::setgroups(1, &nogroup) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(125);
             }
-            const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+            const int out = console_to.empty() ? ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666)
+                                               : ::open(console_to.c_str(), O_WRONLY);
             const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
             if (in < 0 || out < 0 || err < 0 || ::chdir(work().c_str()) != 0) ::_exit(126);
             ::dup2(in, 0);
@@ -155,6 +156,10 @@ public:
         EXPECT_FALSE(has_sanitizer_report(r.err)) << r.err;
         return r;
     }
+
+    // When set, the program's standard output goes to this existing file
+    // (e.g. /dev/full) instead of being captured.
+    fs::path console_to;
 
 private:
     fs::path base_;
