@@ -63,10 +63,11 @@ inline double bound(double nu, double az) { return std::max(1e-12, 10.0 * 2.2e-1
 // Error counts by size, for the report of the distribution.
 struct Histogram {
     int n = 0, le14 = 0, le13 = 0, le12 = 0, above = 0;
-    double worst = 0.0;
-    void add(double err) {
+    double worst = 0.0, worst_ratio = 0.0;  // largest error, largest error / bound
+    void add(double err, double tol) {
         ++n;
         worst = std::max(worst, err);
+        worst_ratio = std::max(worst_ratio, err / tol);
         if (err <= 1e-14)
             ++le14;
         else if (err <= 1e-13)
