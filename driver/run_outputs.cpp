@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 #include "driver/params.hpp"
 #include "driver/plot_svg.hpp"
@@ -68,21 +70,36 @@ std::string input_title(const std::string& path) {
     return line;
 }
 
+namespace {
+
+// True when path names the input file of the run. The command line is
+// checked for this before the run, but in the interactive run the input
+// name is typed only later.
+bool is_input_file(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::equivalent(path, par15.LONGNAME, ec) && !ec;
+}
+
+}  // namespace
+
 int write_requested_outputs(const RunOptions& options,
                             std::span<const double> time,
                             std::span<const double> ratio,
                             std::span<const double> drawdown) {
     int status = 0;
-    std::string error;
+    std::string error = "it is the input file";
     if (!options.csv.empty() &&
-        !write_results_csv(options.csv, time, ratio, drawdown, error)) {
+        (is_input_file(options.csv) ||
+         !write_results_csv(options.csv, time, ratio, drawdown, error))) {
         std::fprintf(stderr, "slugwell: cannot write CSV file %s: %s\n",
                      options.csv.c_str(), error.c_str());
         status = 1;
     }
     if (!options.plot.empty()) {
         const std::string title = input_title(par15.LONGNAME);
-        if (!write_response_svg(options.plot, title, time, ratio, error)) {
+        error = "it is the input file";
+        if (is_input_file(options.plot) ||
+            !write_response_svg(options.plot, title, time, ratio, error)) {
             std::fprintf(stderr, "slugwell: cannot write SVG file %s: %s\n",
                          options.plot.c_str(), error.c_str());
             status = 1;

@@ -203,5 +203,16 @@ TEST_F(CliRun, UnwritableOutputIsReportedWithStatus1AfterTheTable) {
     EXPECT_EQ(csv_rows("ok.csv").size(), table_rows().size()) << "the other file is still written";
 }
 
+TEST_F(CliRun, InteractiveNameOfTheCsvFileIsNotOverwritten) {
+    // The name typed at the prompt is the file --csv names: the input file
+    // is kept and the refusal reported.
+    const std::string before = read_file(dir / "input.txt");
+    const Outcome r = run("--csv input.txt", "input.txt\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot write CSV file input.txt: it is the input file"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(read_file(dir / "input.txt"), before);
+}
+
 }  // namespace
 }  // namespace slug
