@@ -8,6 +8,7 @@
 #include "driver/timeloop.hpp"
 
 #include <cmath>
+#include <cstdio>
 #include <complex>
 #include <string>
 #include <string_view>
@@ -93,7 +94,29 @@ void timeloop() {
     close_unit(iounit.IOUT);
     // The CSV file and the picture asked for on the command line; status 1
     // when one could not be written.
-    stop_run(write_requested_outputs(run_options, results));
+    int status = write_requested_outputs(run_options, results);
+    // Parameters at the edge of the double range, or a time far outside
+    // the time scale TC, can leave the inversion without a finite value.
+    // The table shows those rows as they came out, but the run has not
+    // succeeded: say which times, and end with status 1.
+    int bad = 0;
+    int first = -1;
+    for (int i = results.count - 1; i >= 0; --i) {  // in the order of the time list
+        const auto k = static_cast<std::size_t>(i);
+        if (std::isfinite(results.ratio[k]) && std::isfinite(results.drawdown[k])) continue;
+        if (first < 0) first = results.count - 1 - i;
+        ++bad;
+    }
+    if (bad > 0) {
+        std::fflush(stdout);
+        std::fprintf(stderr,
+                     "slugwell: the computation gave no finite head at %d of the %d times (the first at time %s); "
+                     "their rows are not usable\n",
+                     bad, results.count, format_real_g9(par12.TIMES[static_cast<std::size_t>(first)]).c_str());
+        std::fflush(stderr);
+        status = 1;
+    }
+    stop_run(status);
 }
 
 }  // namespace slug

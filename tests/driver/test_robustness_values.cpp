@@ -21,6 +21,12 @@ struct Position {
     bool integer;
 };
 
+// The rows of outfile.txt for the good input (times 10 and 100).
+std::vector<std::string> good_rows() {
+    const auto lines = lines_of(run_input(GoodInput().text()).outfile);
+    return {lines.begin() + 4, lines.end()};
+}
+
 const std::vector<Position>& positions() {
     static const std::vector<Position> p = {
         {GoodInput::kAquifer, 0, 2, "BB", false},   {GoodInput::kAquifer, 1, 2, "KR", false},
@@ -163,6 +169,27 @@ TEST(RobustnessValues, DerivedGroupsThatAreNotFiniteAreRejected) {
         EXPECT_EQ(r.err, "slugwell: input error in in.txt: " + message + "\n");
         EXPECT_EQ(r.outfile, earlier_outfile());
     }
+}
+
+// Times so far outside the time scale that the inversion has no finite
+// value (a denormal time, a time near the largest double): the table is
+// written as it came out, and the run ends with status 1 and one line
+// naming how many times failed and the first of them.
+TEST(RobustnessValues, NonFiniteResultsFailTheRun) {
+    GoodInput in;
+    in.set(GoodInput::kCount, 0, "3");
+    in.lines.resize(GoodInput::kFirstTime);
+    for (const char* t : {"1e-320", "10", "1e300"}) in.lines.push_back(t);
+    const Outcome r = run_input(in.text());
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "slugwell: the computation gave no finite head at 2 of the 3 times (the first at time "
+              "9.99988867E-321); their rows are not usable\n");
+    const auto rows = lines_of(r.outfile);
+    ASSERT_EQ(rows.size(), 4u + 3u);
+    EXPECT_NE(rows[4].find("NaN"), std::string::npos);
+    EXPECT_EQ(rows[5], good_rows()[0]);  // the time 10 keeps its good row
 }
 
 // The limits of the physics are valid input: no skin (HKS <= 0), a
