@@ -358,7 +358,14 @@ FitResult run_fit(const BaseInput& base, const Observations& obs, const FitOptio
     if (status == GSL_ENOPROG) {
         const std::vector<double> step = gauss_newton_step(d, f);
         double biggest = 0.0;
-        for (double s : step) biggest = std::max(biggest, std::fabs(s));
+        for (std::size_t j = 0; j < m; ++j) {
+            // A parameter held at a bound may be pushed against it.
+            if (c.tr[j].bounded) {
+                const double s = (lnp[j] - c.tr[j].a) / (c.tr[j].b - c.tr[j].a);
+                if ((s < 1.0e-3 && step[j] < 0.0) || (s > 1.0 - 1.0e-3 && step[j] > 0.0)) continue;
+            }
+            biggest = std::max(biggest, std::fabs(step[j]));
+        }
         if (!(biggest <= kStallStep)) {
             r = failure("the least-squares solver could not reduce the misfit further, but the point " +
                         describe_values(c, lnp) + " is not a minimum (a Gauss-Newton step of " + shown(biggest) +
