@@ -112,6 +112,10 @@ int slugwell_main(int argc, char** argv) {
     write_list(kConsole, {"Input file is ", std::string(par15.INFILE, kInfileLen)});
     // No path that long can be opened; never open a shortened one.
     if (too_long) fatal_io(std::string("open: ") + std::strerror(ENAMETOOLONG), kInputUnit, name);
+    // A NUL byte cannot be part of a file name: the name would end there,
+    // and the file named by its first part would be opened instead.
+    if (name.find('\0') != std::string::npos)
+        fatal_io(std::string("open: ") + std::strerror(EINVAL), kInputUnit, name);
 
     datainput();
     // An input error has been reported on the console by the reader; the

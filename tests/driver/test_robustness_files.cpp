@@ -40,6 +40,7 @@ TEST(RobustnessFiles, InputNamesThatCannotBeOpened) {
         {"symbolic link loop", "loop1\n", open_report("Too many levels of symbolic links", 11, "loop1")},
         {"dangling link", "dangling\n", open_report("No such file or directory", 11, "dangling")},
         {"path through a file", "'in.txt/x'\n", open_report("Not a directory", 11, "in.txt/x")},
+        {"NUL byte in the name", std::string("in.txt\0x\n", 9), open_report("Invalid argument", 11, "in.txt")},
         {"name too long", std::string(5000, 'n') + "\n",
          open_report("File name too long", 11, std::string(5000, 'n'))},
     };
