@@ -7,21 +7,28 @@
 // table to the console and to outfile.txt, and the run ends.
 #include "driver/timeloop.hpp"
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <complex>
+#include <cstdlib>
+#include <exception>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "driver/params.hpp"
 #include "driver/run_outputs.hpp"
 #include "driver/startup.hpp"
 #include "driver/timeloop_detail.hpp"
+#include "fio/capture.hpp"
 #include "fio/fio.hpp"
 #include "fio/fixed_format.hpp"
 #include "inversion/lapadc.hpp"
 #include "model/fun.hpp"
+#include "model/fun_detail.hpp"
 
 namespace slug {
 
@@ -54,21 +61,105 @@ int time_count() {
     return n > kMaxTimes ? kMaxTimes : n;
 }
 
-void compute_results(Results& r) {
+int worker_count() {
+    if (const char* env = std::getenv("SLUGWELL_THREADS"); env != nullptr && *env != '\0') {
+        char* end = nullptr;
+        const long v = std::strtol(env, &end, 10);
+        if (*end == '\0' && v >= 1) return static_cast<int>(std::min(v, 256L));
+    }
+    const unsigned hw = std::thread::hardware_concurrency();
+    return hw == 0 ? 1 : static_cast<int>(std::min(hw, 256U));
+}
+
+namespace {
+
+// Inverted value at evaluation index i (0: the last time of the file).
+double invert_at(int i, int n, std::complex<double>* coeff, std::complex<double>* work) {
+    const double t = par12.TIMES[static_cast<std::size_t>(n - 1 - i)] / par14.TC;
+    const double tper = t;
+    const double gamma = -std::log(par7.TOLINV) / (2.0 * tper);
+    double ft = 0.0;
+    lapadc(t, gamma, tper, par2.NINV, ft, fun, par2.MINV, 1, coeff, work);
+    return ft;
+}
+
+void store(Results& r, int i, double ft) {
+    ft = clamp_inverted(ft);
+    const auto k = static_cast<std::size_t>(i);
+    r.time[k] = par14.TC * (par12.TIMES[static_cast<std::size_t>(r.count - 1 - i)] / par14.TC);
+    r.ratio[k] = ft / par5.HOB;
+    r.drawdown[k] = (par5.HO / par5.HOB) * ft;
+}
+
+// What a worker leaves for one output time.
+struct Slot {
+    double ft = 0.0;
+    WriteCapture writes;       // its writes (log records), in their order
+    std::exception_ptr error;  // RootFailure or anything else thrown
+};
+
+// The times are independent: workers take the next index in turn, each
+// with its own inversion work arrays, and keep the writes and a failure
+// of each time in its slot. The main thread then writes the slots in the
+// serial order and stops at the first failure, so that the files are those
+// of the serial run. A worker skips indices after a known failure, whose
+// results would not be used.
+void compute_parallel(Results& r, int threads) {
+    const int n = r.count;
+    std::vector<Slot> slots(static_cast<std::size_t>(n));
+    std::atomic<int> next{0};
+    std::atomic<int> first_failure{n};
+    auto worker = [&] {
+        std::vector<std::complex<double>> coeff(kWorkSize), work(kWorkSize);
+        const fun_detail::DeferRootFailure defer;
+        for (;;) {
+            const int i = next.fetch_add(1);
+            if (i >= n || i > first_failure.load()) return;
+            Slot& slot = slots[static_cast<std::size_t>(i)];
+            const ScopedWriteCapture capture(&slot.writes);
+            try {
+                slot.ft = invert_at(i, n, coeff.data(), work.data());
+            } catch (...) {
+                slot.error = std::current_exception();
+                int f = first_failure.load();
+                while (i < f && !first_failure.compare_exchange_weak(f, i)) {
+                }
+            }
+        }
+    };
+    {
+        std::vector<std::jthread> pool;
+        pool.reserve(static_cast<std::size_t>(threads - 1));
+        for (int k = 1; k < threads; ++k) pool.emplace_back(worker);
+        worker();
+    }
+    for (int i = 0; i < n; ++i) {
+        Slot& slot = slots[static_cast<std::size_t>(i)];
+        replay_writes(slot.writes);
+        if (slot.error) {
+            try {
+                std::rethrow_exception(slot.error);
+            } catch (const fun_detail::RootFailure&) {
+                fun_detail::report_root_failure();
+            }
+        }
+        store(r, i, slot.ft);
+    }
+}
+
+}  // namespace
+
+void compute_results(Results& r) { compute_results(r, worker_count()); }
+
+void compute_results(Results& r, int threads) {
     const int n = time_count();
     r.count = n;
-    for (int i = 0; i < n; ++i) {
-        const double t = par12.TIMES[static_cast<std::size_t>(n - 1 - i)] / par14.TC;
-        const double tper = t;
-        const double gamma = -std::log(par7.TOLINV) / (2.0 * tper);
-        double ft = 0.0;
-        lapadc(t, gamma, tper, par2.NINV, ft, fun, par2.MINV, 1, g_coeff, g_work);
-        ft = clamp_inverted(ft);
-        const auto k = static_cast<std::size_t>(i);
-        r.time[k] = par14.TC * t;
-        r.ratio[k] = ft / par5.HOB;
-        r.drawdown[k] = (par5.HO / par5.HOB) * ft;
+    if (threads > n) threads = n;
+    if (threads > 1) {
+        compute_parallel(r, threads);
+        return;
     }
+    for (int i = 0; i < n; ++i) store(r, i, invert_at(i, n, g_coeff, g_work));
 }
 
 void write_report(const Results& r) {

@@ -29,8 +29,19 @@ struct Results {
 // Number of file times the loop handles: NTIME limited to 0 ... 200.
 int time_count();
 
-// Inverts the model at every file time, from the last to the first.
+// Inverts the model at every file time, from the last to the first, on
+// worker_count() threads.
 void compute_results(Results& r);
+
+// The same on `threads` threads (1 or less: on the calling thread only).
+// The results, the log records and a failure of the root iteration are
+// those of the serial run whatever the number of threads.
+void compute_results(Results& r, int threads);
+
+// Threads of a run: the environment variable SLUGWELL_THREADS when it is a
+// positive integer, otherwise std::thread::hardware_concurrency() (1 when
+// that reports 0); at most 256.
+int worker_count();
 
 // The table on the console (head, rows, foot, closing lines) and the rows
 // in the results file, in the order of the file's time list.

@@ -9,6 +9,7 @@
 // it: records overwrite the file from its start, and at close the file is
 // cut after the last record written, or left untouched when there was none.
 #include "fio/fio.hpp"
+#include "fio/capture.hpp"
 
 #include <cerrno>
 #include <cstdio>
@@ -129,6 +130,8 @@ std::FILE* open_file(int unit, const std::string& name, const char* mode) {
 }
 
 void put(int unit, std::string_view text, std::string_view format) {
+    // A worker of the parallel time loop: kept for the serial replay.
+    if (capture_write(unit, text, format)) return;
     note_transfer(false, format);
     if (unit == kConsole) {
         std::fwrite(text.data(), 1, text.size(), stdout);

@@ -66,9 +66,19 @@ inline void csincos(const cplx& z, cplx& s, cplx& c) {
     c = cplx(ca * chb, -sa * shb);
 }
 
-// The root iteration did not converge: the message goes to the results
-// file and to the error stream, and the run ends with a failure status.
-[[noreturn]] void newton_failure() {
+// Set on the threads of the parallel time loop: a root that does not
+// converge is thrown as RootFailure, so that the loop can report the
+// failure that the serial order meets first.
+thread_local bool t_defer_failure = false;
+
+}  // namespace
+
+namespace fun_detail {
+
+DeferRootFailure::DeferRootFailure() : previous_(t_defer_failure) { t_defer_failure = true; }
+DeferRootFailure::~DeferRootFailure() { t_defer_failure = previous_; }
+
+void report_root_failure() {
     static constexpr std::string_view kMessage =
         " PROGRAM STOPPED BECAUSE NEWTON-RAPHSON ITERATIONS EXCEED 100";
     write_record(iounit.IOUT, kMessage);
@@ -77,6 +87,18 @@ inline void csincos(const cplx& z, cplx& s, cplx& c) {
     std::fputc('\n', stderr);
     std::fflush(stderr);
     stop_run(1);
+}
+
+}  // namespace fun_detail
+
+namespace {
+
+// The root iteration did not converge: the message goes to the results
+// file and to the error stream, and the run ends with a failure status
+// (on a worker of the parallel loop: RootFailure is thrown instead).
+[[noreturn]] void newton_failure() {
+    if (t_defer_failure) throw fun_detail::RootFailure{};
+    fun_detail::report_root_failure();
 }
 
 }  // namespace

@@ -25,4 +25,25 @@ cplx first_start(const cplx& u);
 // when the root has not met the tolerance after 100 updates.
 bool newton_root(const cplx& u, double eps, cplx& x, cplx& y);
 
+// A root iteration that did not converge, thrown instead of ending the run
+// while a DeferRootFailure guard is alive on the calling thread.
+struct RootFailure {};
+
+// For its lifetime, fun on the calling thread throws RootFailure where it
+// would otherwise report the failure and end the run.
+class DeferRootFailure {
+public:
+    DeferRootFailure();
+    ~DeferRootFailure();
+    DeferRootFailure(const DeferRootFailure&) = delete;
+    DeferRootFailure& operator=(const DeferRootFailure&) = delete;
+
+private:
+    bool previous_;
+};
+
+// The failure of the root iteration: the message line in the results file
+// (and on the error stream), then the end of the run with status 1.
+[[noreturn]] void report_root_failure();
+
 }  // namespace slug::fun_detail
