@@ -26,7 +26,7 @@ void check_table(const char* file) {
     const double ln10 = std::log(10.0);
     for (const auto& r : rows) {
         const double tol = bound(r.nu, std::abs(r.z));
-        const int ierr_ok = r.nu > kLim.aa_sqrt ? 3 : 0;
+        const int ierr_ok = (r.nu > kLim.aa_sqrt || std::abs(r.z) > kLim.aa_sqrt) ? 3 : 0;
         const double size = std::abs(r.js) + std::abs(r.ys);
         const double lsize = r.jy_lg * ln10;
         const double lj = r.is_lg * ln10;  // |J scaled| = |I scaled| at -i z
