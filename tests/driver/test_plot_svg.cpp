@@ -9,8 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <map>
-#include <optional>
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
