@@ -59,8 +59,24 @@ inline void csincos(const cplx& z, cplx& s, cplx& c) {
     double shb = 0.0;
     double chb = 1.0;
     if (b != 0.0) {
-        shb = std::sinh(b);
-        chb = std::cosh(b);
+        // sinh and cosh from one exponential instead of two. Small |b|:
+        // with m = e^|b| - 1, sinh|b| = m (m + 2) / (2 (m + 1)) and
+        // cosh b = 1 + m^2 / (2 (m + 1)), free of cancellation. From
+        // |b| = 20 on, e^-|b| is below half an ulp of e^|b| and both are
+        // e^|b| / 2; where that overflows, sinh and cosh themselves.
+        const double ab = std::fabs(b);
+        if (ab < 20.0) {
+            const double m = std::expm1(ab);
+            const double h = 0.5 / (m + 1.0);
+            shb = std::copysign(m * (m + 2.0) * h, b);
+            chb = 1.0 + m * m * h;
+        } else if (ab < 709.0) {
+            chb = 0.5 * std::exp(ab);
+            shb = std::copysign(chb, b);
+        } else {
+            shb = std::sinh(b);
+            chb = std::cosh(b);
+        }
     }
     s = cplx(sa * chb, ca * shb);
     c = cplx(ca * chb, -sa * shb);
