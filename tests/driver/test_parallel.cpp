@@ -10,16 +10,20 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <complex>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 
 #include "driver/params.hpp"
 #include "driver/timeloop_detail.hpp"
 #include "fio/capture.hpp"
 #include "fio/fio.hpp"
+#include "model/fun.hpp"
+#include "model/fun_detail.hpp"
 
 namespace {
 
@@ -157,6 +161,27 @@ TEST(ParallelLoop, LogCaseWritesRecordsOfSeveralTimes) {
     EXPECT_GT(records, 42u);
 }
 
+// Under the guard a root that cannot converge is thrown (the worker keeps
+// it for the main thread); nothing is written to the results file then.
+// Outside the guard the same call ends the process (tested with fun).
+TEST(DeferRootFailure, ThrowsOnlyWhileTheGuardIsAlive) {
+    set_blocks(Case{"guard", 5.0, 5.0, 10.0, 5.0, -1.0, 2});
+    std::complex<double> p(1.0, 1.0), f;
+    {
+        const slug::fun_detail::DeferRootFailure guard;
+        {
+            const slug::fun_detail::DeferRootFailure nested;
+        }
+        // The nested guard restored the outer one, not "off".
+        EXPECT_THROW(slug::fun(p, f), slug::fun_detail::RootFailure);
+    }
+    // With a tolerance that the roots meet, nothing is thrown.
+    slug::par7.EPS = 1e-10;
+    const slug::fun_detail::DeferRootFailure guard;
+    EXPECT_NO_THROW(slug::fun(p, f));
+    EXPECT_TRUE(std::isfinite(f.real()) && std::isfinite(f.imag()));
+}
+
 // The capture itself: writes of a thread with a sink go to the sink, the
 // replay gives the same record, and the sink is per thread.
 TEST(WriteCapture, CapturesOnlyTheCallingThreadAndReplaysTheSameText) {
@@ -172,6 +197,26 @@ TEST(WriteCapture, CapturesOnlyTheCallingThreadAndReplaysTheSameText) {
     EXPECT_EQ(sink[0].unit, slug::kLogUnit);
     EXPECT_EQ(sink[0].text, " IERR1= 4  NZ1= 0\n");
     EXPECT_EQ(sink[0].format, "list io");
+
+    // Replayed into a file: the same bytes as the write made directly.
+    const fs::path dir = fs::temp_directory_path() / ("slug_capture_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string name = (dir / "replay.txt").string();
+    slug::open_results(slug::kResultsUnit, name);
+    sink.clear();
+    {
+        const slug::ScopedWriteCapture guard(&sink);
+        slug::write_list(slug::kResultsUnit, {"IERR1=", 4, "  NZ1=", 0});
+        slug::write_record(slug::kResultsUnit, "   row   ", "(5X,A)");
+        slug::write_list(slug::kResultsUnit, std::vector<slug::ListItem>{});
+    }
+    EXPECT_EQ(slurp(name), "");  // nothing written while captured
+    slug::replay_writes(sink);
+    slug::close_unit(slug::kResultsUnit);
+    EXPECT_EQ(slurp(name), " IERR1= 4  NZ1= 0\n   row   \n\n");
+    ASSERT_EQ(sink.size(), 3u);
+    EXPECT_EQ(sink[1].format, "(5X,A)");
+    fs::remove_all(dir);
 }
 
 TEST(WorkerCount, EnvironmentOverridesTheHardwareCount) {
