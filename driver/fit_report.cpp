@@ -202,19 +202,4 @@ std::string fit_svg(std::string_view title, std::span<const double> obs_time, st
     return s;
 }
 
-bool write_text_file(const std::string& path, const std::string& text, std::string& error) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
-        error = std::string(std::strerror(errno));
-        return false;
-    }
-    const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    const int e = errno;
-    if (std::fclose(f) != 0 || !ok) {
-        error = std::string(std::strerror(ok ? errno : e));
-        return false;
-    }
-    return true;
-}
-
 }  // namespace slug

@@ -3,6 +3,8 @@
 // observations with the fitted curve.
 #pragma once
 
+#include "driver/text_file.hpp"
+
 #include <span>
 #include <string>
 #include <string_view>
@@ -36,8 +38,5 @@ std::string fit_csv_text(const Observations& obs, const FitResult& r);
 std::string fit_svg(std::string_view title, std::span<const double> obs_time, std::span<const double> obs_ratio,
                     std::span<const double> curve_time, std::span<const double> curve_ratio);
 
-// Writes text to path, replacing the file. False with the reason in error
-// when it cannot.
-bool write_text_file(const std::string& path, const std::string& text, std::string& error);
 
 }  // namespace slug

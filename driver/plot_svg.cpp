@@ -8,6 +8,7 @@
 // "nice" step of 1, 2, 2.5 or 5 times a power of ten. Gridlines carry their
 // value in a data-value attribute, so that the picture can be read back
 // exactly by scripts and tests.
+#include "driver/text_file.hpp"
 #include "driver/plot_svg.hpp"
 
 #include <algorithm>
@@ -302,20 +303,7 @@ std::string response_svg(std::string_view title, std::span<const double> time,
 bool write_response_svg(const std::string& path, std::string_view title,
                         std::span<const double> time,
                         std::span<const double> ratio, std::string& error) {
-    const std::string text = response_svg(title, time, ratio);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        error = std::strerror(errno);
-        return false;
-    }
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    int werr = ok ? 0 : errno;
-    if (std::fclose(f) != 0 && ok) {
-        ok = false;
-        werr = errno;
-    }
-    if (!ok) error = werr ? std::strerror(werr) : "write failed";
-    return ok;
+    return write_text_file(path, response_svg(title, time, ratio), error);
 }
 
 }  // namespace slug

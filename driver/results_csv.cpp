@@ -1,6 +1,7 @@
 // CSV form of the results table for spreadsheets and scripts. Values use
 // printf's "%.17g": 17 significant digits identify every IEEE double
 // uniquely, so a reader gets back exactly the numbers the program computed.
+#include "driver/text_file.hpp"
 #include "driver/results_csv.hpp"
 
 #include <algorithm>
@@ -39,20 +40,7 @@ std::string results_csv_text(std::span<const double> time,
 bool write_results_csv(const std::string& path, std::span<const double> time,
                        std::span<const double> ratio,
                        std::span<const double> drawdown, std::string& error) {
-    const std::string text = results_csv_text(time, ratio, drawdown);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        error = std::strerror(errno);
-        return false;
-    }
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    int werr = ok ? 0 : errno;
-    if (std::fclose(f) != 0 && ok) {
-        ok = false;
-        werr = errno;
-    }
-    if (!ok) error = werr ? std::strerror(werr) : "write failed";
-    return ok;
+    return write_text_file(path, results_csv_text(time, ratio, drawdown), error);
 }
 
 }  // namespace slug
