@@ -84,7 +84,11 @@ double invert_at(int i, int n, std::complex<double>* coeff, std::complex<double>
 }
 
 void store(Results& r, int i, double ft) {
-    ft = clamp_inverted(ft);
+    // The clamp removes heads below the inversion's resolution. For a
+    // negative slug (the water level lowered, HO < 0) the whole response
+    // is negative and is clamped by its magnitude, so a withdrawal test
+    // gives the mirror image of an injection test instead of zeros.
+    ft = par5.HOB < 0.0 ? -clamp_inverted(-ft) : clamp_inverted(ft);
     const auto k = static_cast<std::size_t>(i);
     r.time[k] = par14.TC * (par12.TIMES[static_cast<std::size_t>(r.count - 1 - i)] / par14.TC);
     r.ratio[k] = ft / par5.HOB;

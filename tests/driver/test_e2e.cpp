@@ -161,3 +161,40 @@ TEST(EndToEnd, TimesTooWideForTheColumnAreAsterisks) {
 }
 
 }  // namespace
+
+namespace {
+
+// Replaces the first value (HO) of the well line, file line 10.
+std::string with_slug(const std::string& input, const std::string& ho) {
+    std::istringstream in(input);
+    std::string line, out;
+    for (int n = 1; std::getline(in, line); ++n) {
+        if (n == 10) line = "  " + ho + line.substr(line.find_first_of(" ,", line.find_first_not_of(" ")));
+        out += line + "\n";
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(EndToEnd, NegativeSlugIsTheMirrorImageOfAPositiveOne) {
+    // H/Ho does not depend on the sign of Ho; the drawdown changes sign.
+    // Before the clamp took the sign into account, every row was zero.
+    const std::string base = example("confined");
+    const RunResult pos = run_slugwell("pos.txt", with_slug(base, "0.5"));
+    const RunResult neg = run_slugwell("neg.txt", with_slug(base, "-0.5"));
+    EXPECT_EQ(neg.status, 0);
+    const auto rp = table_rows(pos.outfile);
+    const auto rn = table_rows(neg.outfile);
+    ASSERT_EQ(rp.size(), rn.size());
+    ASSERT_FALSE(rp.empty());
+    int nonzero = 0;
+    for (std::size_t k = 0; k < rp.size(); ++k) {
+        EXPECT_EQ(rn[k].substr(0, 39), rp[k].substr(0, 39)) << "time and H/Ho of row " << k;
+        const double dp = std::stod(rp[k].substr(39));
+        const double dn = std::stod(rn[k].substr(39));
+        EXPECT_EQ(dn, -dp) << "drawdown of row " << k;
+        nonzero += dp != 0.0;
+    }
+    EXPECT_GT(nonzero, 0);
+}
