@@ -50,7 +50,10 @@ const char* const kFooter =
     "Examples:\n"
     "  slugwell input.txt\n"
     "  slugwell input.txt --csv results.csv --plot response.svg\n"
-    "  slugwell input.txt --times 1000 5 10\n";
+    "  slugwell input.txt --times 1000 5 10\n"
+    "\n"
+    "To estimate parameters from measured heads: slugwell fit INPUT DATA\n"
+    "(see 'slugwell fit --help').\n";
 
 const char* const kUsageLine =
     "Usage: slugwell [INPUT] [--csv FILE] [--plot FILE.svg] "
