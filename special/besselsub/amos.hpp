@@ -31,6 +31,14 @@ struct Limits {
 };
 Limits limits();
 
+// Checks common to the entry points: IERR = 1 for a NaN argument or order,
+// FNU < 0, KODE not 1 or 2, N < 1 (and z = 0 where zero_is_error);
+// IERR = 4 when |z| or FNU+N-1 exceeds AA; IERR = 3 (values still
+// computed) above sqrt(AA). Sets nz = 0 and lim; returns false when the
+// entry point must return without computing.
+bool entry_checks(double zr, double zi, double fnu, int kode, int n, bool zero_is_error, Limits& lim, int& nz,
+                  int& ierr);
+
 // ---- complex helpers ---------------------------------------------------
 cplx zdiv(const cplx& a, const cplx& b);  // Smith's division
 double zabs(const cplx& z);               // modulus without overflow

@@ -78,5 +78,27 @@ Limits limits() {
     return l;
 }
 
+bool entry_checks(double zr, double zi, double fnu, int kode, int n, bool zero_is_error, Limits& lim, int& nz,
+                  int& ierr) {
+    ierr = 0;
+    nz = 0;
+    // A NaN argument or order is an input error too: it would otherwise
+    // pass every range test and come back as a value with IERR 0.
+    if (std::isnan(zr) || std::isnan(zi) || std::isnan(fnu) || (zero_is_error && zr == 0.0 && zi == 0.0) ||
+        fnu < 0.0 || kode < 1 || kode > 2 || n < 1) {
+        ierr = 1;
+        return false;
+    }
+    lim = limits();
+    const double az = zabs(cplx(zr, zi));
+    const double fn = fnu + (n - 1);
+    if (az > lim.aa || fn > lim.aa) {
+        ierr = 4;
+        return false;
+    }
+    if (az > lim.aa_sqrt || fn > lim.aa_sqrt) ierr = 3;
+    return true;
+}
+
 }  // namespace amos
 }  // namespace slug

@@ -22,22 +22,8 @@ namespace slug {
 void zbesj(double zr, double zi, double fnu, int kode, int n, double* cyr, double* cyi, int& nz, int& ierr) {
     using namespace amos;
     constexpr double hpi = std::numbers::pi / 2.0;
-    ierr = 0;
-    nz = 0;
-    // A NaN argument or order is an input error too: it would otherwise
-    // pass every range test and come back as a value with IERR 0.
-    if (std::isnan(zr) || std::isnan(zi) || std::isnan(fnu) || fnu < 0.0 || kode < 1 || kode > 2 || n < 1) {
-        ierr = 1;
-        return;
-    }
-    const Limits lim = limits();
-    const double az = zabs(cplx(zr, zi));
-    const double fn = fnu + (n - 1);
-    if (az > lim.aa || fn > lim.aa) {
-        ierr = 4;
-        return;
-    }
-    if (az > lim.aa_sqrt || fn > lim.aa_sqrt) ierr = 3;
+    Limits lim;
+    if (!entry_checks(zr, zi, fnu, kode, n, false, lim, nz, ierr)) return;
 
     // e^(i fnu pi/2) from n = int(fnu) (through single precision, as the
     // published algorithm does) and m = n div 2: cos and sin of

@@ -15,25 +15,12 @@ namespace slug {
 
 void zbesk(double zr, double zi, double fnu, int kode, int n, double* cyr, double* cyi, int& nz, int& ierr) {
     using namespace amos;
-    ierr = 0;
-    nz = 0;
-    // A NaN argument or order is an input error too: it would otherwise
-    // pass every range test and come back as a value with IERR 0.
-    if (std::isnan(zr) || std::isnan(zi) || std::isnan(fnu) || (zr == 0.0 && zi == 0.0) || fnu < 0.0 || kode < 1 ||
-        kode > 2 || n < 1) {
-        ierr = 1;
-        return;
-    }
-    const Limits lim = limits();
+    Limits lim;
+    if (!entry_checks(zr, zi, fnu, kode, n, true, lim, nz, ierr)) return;
     const cplx z(zr, zi);
     const double az = zabs(z);
     int nn = n;
     const double fn = fnu + (nn - 1);
-    if (az > lim.aa || fn > lim.aa) {
-        ierr = 4;
-        return;
-    }
-    if (az > lim.aa_sqrt || fn > lim.aa_sqrt) ierr = 3;
 
     std::vector<cplx> cy(static_cast<std::size_t>(n), cplx(0.0, 0.0));
     auto overflow = [&]() {
