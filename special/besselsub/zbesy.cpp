@@ -47,7 +47,7 @@ void zbesy(double zr, double zi, double fnu, int kode, int n, double* cyr, doubl
     const int ierr_i = ierr;
     zbesk(zzr, zzi, fnu, kode, n, cwrkr, cwrki, nz2, ierr);
     // With kode 2 the scaled K of a large order may overflow although
-    // e^(-2|Im z|) K, the part of Y it gives, does not: the K terms are
+    // its contribution e^(-2|Im z|) K to Y does not: the K terms are
     // then formed from the uniform expansion with all exponents combined
     // before rounding (below), and IERR 2 is left for a Y that is itself
     // out of range.

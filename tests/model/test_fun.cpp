@@ -227,7 +227,7 @@ TEST(FunSeries, AgreesWithIndependentEvaluation) {
         }
         // Measured worst relative error 3.6e-11 (case cbp_a1e-1, the others
         // 2e-16 ... 1.2e-11): the accuracy of the K0/K1 kernel plus rounding
-        // in the sum. 1e-9 is the kernel's own stated bound; a wrong term,
+        // in the sum. 1e-9 is the K0/K1 kernel's own accuracy bound; a wrong term,
         // sign or root shows up at 1e-3 or more.
         EXPECT_LT(worst, 1e-9) << c.name;
         RecordProperty(c.name, ::testing::PrintToString(worst));
