@@ -11,11 +11,32 @@
 //    zunik, zunhj, zairy, zacai, zuoik.
 #pragma once
 
+#include <array>
 #include <complex>
+#include <cstddef>
+#include <vector>
 
 namespace slug::amos {
 
 using cplx = std::complex<double>;
+
+// Working sequence of n complex values, zero at the start: held inline
+// for the short sequences that callers usually ask for, on the heap only
+// for longer ones, so that an evaluation of one order allocates nothing.
+class CplxSeq {
+public:
+    explicit CplxSeq(int n) : n_(n) {
+        if (n_ > kInline) heap_.assign(static_cast<std::size_t>(n_), cplx(0.0, 0.0));
+    }
+    cplx* data() { return n_ > kInline ? heap_.data() : small_.data(); }
+    cplx& operator[](std::size_t i) { return data()[i]; }
+
+private:
+    static constexpr int kInline = 4;
+    int n_;
+    std::array<cplx, kInline> small_{};
+    std::vector<cplx> heap_;
+};
 
 // Limits derived from the machine-constant tables, recomputed on every
 // call of an entry point.

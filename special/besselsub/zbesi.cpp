@@ -32,7 +32,7 @@ void zbesi(double zr, double zi, double fnu, int kode, int n, double* cyr, doubl
         csgn = cplx(std::cos(arg), std::sin(arg));
         if (inu % 2 == 1) csgn = -csgn;
     }
-    std::vector<cplx> cy(static_cast<std::size_t>(n));
+    CplxSeq cy(n);
     zbinu(zn, fnu, kode, n, cy.data(), nz, lim);
     if (nz < 0) {
         ierr = nz == -2 ? 5 : 2;

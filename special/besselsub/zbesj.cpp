@@ -43,7 +43,7 @@ void zbesj(double zr, double zi, double fnu, int kode, int n, double* cyr, doubl
         csgni = -csgni;
         cii = -1.0;
     }
-    std::vector<cplx> cy(static_cast<std::size_t>(n));
+    CplxSeq cy(n);
     zbinu(zn, fnu, kode, n, cy.data(), nz, lim);
     if (nz < 0) {
         ierr = nz == -2 ? 5 : 2;

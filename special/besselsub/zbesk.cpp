@@ -22,7 +22,7 @@ void zbesk(double zr, double zi, double fnu, int kode, int n, double* cyr, doubl
     int nn = n;
     const double fn = fnu + (nn - 1);
 
-    std::vector<cplx> cy(static_cast<std::size_t>(n), cplx(0.0, 0.0));
+    CplxSeq cy(n);
     auto overflow = [&]() {
         nz = 0;
         ierr = 2;
