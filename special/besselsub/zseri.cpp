@@ -43,6 +43,20 @@ void zseri(const cplx& z, double fnu, int kode, int n, cplx* y, int& nz, double 
     const double ascle = arm / tol;
 
     int nn = n;
+    // Sets the highest remaining order to zero as underflowed. True when
+    // the series must stop: nothing is left, or |z^2/4| exceeds that order
+    // so that the lower orders cannot underflow either (nz < 0 tells the
+    // caller to use another method).
+    auto drop_top = [&](double dfnu) {
+        y[nn - 1] = 0.0;
+        ++nz;
+        --nn;
+        if (acz > dfnu) {
+            nz = -nz;
+            return true;
+        }
+        return nn == 0;
+    };
     for (;;) {
         // Leading factor of the highest remaining order.
         const double dfnu = fnu + (nn - 1);
@@ -51,14 +65,7 @@ void zseri(const cplx& z, double fnu, int kode, int n, cplx* y, int& nz, double 
         ak1 -= dgamln(dfnu + 1.0, ierr);
         if (kode == 2) ak1 -= z.real();
         if (ak1.real() <= -elim) {
-            y[nn - 1] = 0.0;
-            ++nz;
-            --nn;
-            if (acz > dfnu) {
-                nz = -nz;
-                return;
-            }
-            if (nn == 0) return;
+            if (drop_top(dfnu)) return;
             continue;
         }
         // Scale up by 1/tol when the values are near the underflow limit.
@@ -118,14 +125,7 @@ void zseri(const cplx& z, double fnu, int kode, int n, cplx* y, int& nz, double 
         }
         if (underflow) {
             // Treat the top order as underflowed and start again below it.
-            y[nn - 1] = 0.0;
-            ++nz;
-            --nn;
-            if (acz > dfnu) {
-                nz = -nz;
-                return;
-            }
-            if (nn == 0) return;
+            if (drop_top(dfnu)) return;
             continue;
         }
         if (nn <= 2) return;
