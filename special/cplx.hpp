@@ -36,9 +36,24 @@ inline cplx smith_div(const cplx& a, const cplx& b) {
 inline cplx smith_recip(const cplx& b) { return smith_div(cplx(1.0, 0.0), b); }
 
 inline cplx principal_sqrt(const cplx& z) {
-    if (z.imag() == 0.0) {
-        if (z.real() >= 0.0) return {std::sqrt(z.real()), 0.0};
-        return {0.0, std::sqrt(-z.real())};
+    const double x = z.real(), y = z.imag();
+    if (y == 0.0) {
+        if (x >= 0.0) return {std::sqrt(x), 0.0};
+        return {0.0, std::sqrt(-x)};
+    }
+    // With m = |z|: sqrt z = t + i y/(2t), t = sqrt((m + x)/2), for x >= 0,
+    // and |y|/(2t) + i sign(y) t, t = sqrt((m - x)/2), for x < 0, so that
+    // no difference of nearly equal numbers is formed. While neither
+    // component is beyond 2^500 and one is above 2^-500, x^2 + y^2 neither
+    // overflows nor loses digits to underflow and m is its root (the
+    // library's csqrt calls hypot, about as costly as the rest together);
+    // elsewhere, and for infinities and NaNs, the library root.
+    const double ax = std::fabs(x), ay = std::fabs(y);
+    if (ax < 0x1p500 && ay < 0x1p500 && (ax > 0x1p-500 || ay > 0x1p-500)) {
+        const double m = std::sqrt(x * x + y * y);
+        const double t = std::sqrt(0.5 * (m + ax));
+        if (x >= 0.0) return {t, y / (2.0 * t)};
+        return {ay / (2.0 * t), std::copysign(t, y)};
     }
     return std::sqrt(z);
 }
