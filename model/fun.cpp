@@ -59,13 +59,23 @@ inline void csincos(const cplx& z, cplx& s, cplx& c) {
     double shb = 0.0;
     double chb = 1.0;
     if (b != 0.0) {
-        // sinh and cosh from one exponential instead of two. Small |b|:
-        // with m = e^|b| - 1, sinh|b| = m (m + 2) / (2 (m + 1)) and
-        // cosh b = 1 + m^2 / (2 (m + 1)), free of cancellation. From
+        // |b| <= 1/4 (the roots and the screen angles of most terms): the
+        // Taylor series, sinh b = b Sum b^2k/(2k+1)! and
+        // cosh b = Sum b^2k/(2k)!, for k = 0..6; the first omitted terms
+        // are below 5e-20 relative, and the two polynomials cost less than
+        // one expm1 call. Otherwise sinh and cosh from one exponential
+        // instead of two: with m = e^|b| - 1, sinh|b| = m (m + 2) / (2 (m + 1))
+        // and cosh b = 1 + m^2 / (2 (m + 1)), free of cancellation. From
         // |b| = 20 on, e^-|b| is below half an ulp of e^|b| and both are
         // e^|b| / 2; where that overflows, sinh and cosh themselves.
         const double ab = std::fabs(b);
-        if (ab < 20.0) {
+        if (ab <= 0.25) {
+            const double b2 = b * b;
+            shb = b * (1.0 + b2 * (1.0 / 6 + b2 * (1.0 / 120 + b2 * (1.0 / 5040 +
+                  b2 * (1.0 / 362880 + b2 * (1.0 / 39916800 + b2 * (1.0 / 6227020800.0)))))));
+            chb = 1.0 + b2 * (0.5 + b2 * (1.0 / 24 + b2 * (1.0 / 720 + b2 * (1.0 / 40320 +
+                  b2 * (1.0 / 3628800 + b2 * (1.0 / 479001600.0))))));
+        } else if (ab < 20.0) {
             const double m = std::expm1(ab);
             const double h = 0.5 / (m + 1.0);
             shb = std::copysign(m * (m + 2.0) * h, b);
@@ -80,6 +90,45 @@ inline void csincos(const cplx& z, cplx& s, cplx& c) {
     }
     s = cplx(sa * chb, ca * shb);
     c = cplx(ca * chb, -sa * shb);
+}
+
+// The stop test of the root iteration, eps |x| < |x - y|. The moduli are
+// compared through their squares, which spares two hypot calls per
+// Newton step; the squares order the same way as the moduli up to a
+// rounding of either side, and where the two tests could part (|x - y|
+// within an ulp or two of eps |x|) the next update is far below the
+// rounding of x, so the root is the same. Where a square could overflow
+// or lose digits to underflow, or a value is not a number, the moduli
+// themselves are compared.
+inline bool converging(double eps, const cplx& x, const cplx& y) {
+    const cplx d = x - y;
+    const double x2 = x.real() * x.real() + x.imag() * x.imag();
+    const double d2 = d.real() * d.real() + d.imag() * d.imag();
+    const double lhs = (eps * eps) * x2;
+    if (eps > 0.0 && x2 < 0x1p900 && d2 < 0x1p900 && lhs > 0x1p-900) return lhs < d2;
+    return eps * std::abs(x) < std::abs(d);
+}
+
+// The series term of the root e, K0(q) A^2 / (e^2 q K1(q) C) with
+// q = sqrt(XKD e^2 + CCD p): A/e = (sin e zt - sin e zb)/e is the integral
+// of cos(e z) over the screen (zt, zb the heights of its top and bottom
+// above the base), C = 1/2 + (sin 2e zt - sin 2e zb)/(4 L e) the mean of
+// cos^2(e z) there (L = zt - zb). Multiplied by e, C becomes
+// C e = e/2 + (sin 2e zt - sin 2e zb)/(4 L), so the term is
+// K0 A^2 / (e q K1 (C e)): one complex division per term. sin 2w is formed
+// as 2 sin w cos w from the pair of w.
+inline cplx series_term(const cplx& e, const cplx& ccdp, double top, double bottom,
+                        double quarter_inv_len) {
+    const cplx q = principal_sqrt(par5.XKD * (e * e) + ccdp);
+    cplx k0, k1;
+    k0k1_scaled(q, k0, k1);
+    cplx s1, c1, s2, c2;
+    csincos(e * top, s1, c1);
+    csincos(e * bottom, s2, c2);
+    const cplx a = s1 - s2;
+    const cplx b = 2.0 * s1 * c1 - 2.0 * s2 * c2;
+    const cplx ce = 0.5 * e + b * quarter_inv_len;
+    return smith_div(k0 * (a * a), e * q * k1 * ce);
 }
 
 // Set on the threads of the parallel time loop: a root that does not
@@ -135,19 +184,44 @@ cplx first_start(const cplx& u) {
     return cplx(0.25 * kPi, 0.0);
 }
 
+void next_start(const cplx& y, cplx& x, cplx& s, cplx& c) {
+    // x = fl(y + kPi) and, by Knuth's two-sum, the exact rounding error
+    // err of that sum: y + kPi = x + err. With kPi = pi - kPiLow, x is
+    // y + pi + d, d = -kPiLow - err, a few ulps of x at most. Then
+    // sin x = -sin(y + d) = -(sin y + d cos y) and
+    // cos x = -cos(y + d) = -(cos y - d sin y); cos d = 1 and sin d = d
+    // to far below the rounding. Without d the start would drift from the
+    // pair by the rounding of every earlier sum, ulps that add up over the
+    // terms.
+    constexpr double kPiLow = 1.2246467991473532e-16;
+    const double a = y.real();
+    const double sum = a + kPi;
+    const double bv = sum - a;
+    const double err = (a - (sum - bv)) + (kPi - bv);
+    const double d = -kPiLow - err;
+    x = cplx(sum, y.imag());
+    const cplx s_new = -(s + d * c);
+    c = -(c - d * s);
+    s = s_new;
+}
+
 bool newton_root(const cplx& u, double eps, cplx& x, cplx& y) {
     cplx s;
     cplx c;
+    return newton_root(u, eps, x, y, s, c, false);
+}
+
+bool newton_root(const cplx& u, double eps, cplx& x, cplx& y, cplx& s, cplx& c, bool start_known) {
     for (int k = 1;; ++k) {
         y = x;
         if (k > kMaxUpdates) return false;
-        csincos(y, s, c);
+        if (k > 1 || !start_known) csincos(y, s, c);
         const cplx f = y * s - u * c;
         const cplx fp = s + y * c + u * s;
         x = y - smith_div(f, fp);
         // Equality ends the iteration, and so does a NaN (the comparison
         // is then false).
-        if (!(eps * std::abs(x) < std::abs(x - y))) return true;
+        if (!converging(eps, x, y)) return true;
     }
 }
 
@@ -166,12 +240,10 @@ void fun(std::complex<double>& p, std::complex<double>& fp) {
     const double top = 1.0 - par11.XDD;     // screen top, height above the base
     const double bottom = 1.0 - par11.XLD;  // screen bottom
     const double len = par11.XLD - par11.XDD;
+    const double quarter_inv_len = 0.25 / len;
     const cplx ccdp = par6.CCD * p;
 
     cplx sum(0.0, 0.0);
-    cplx k0;
-    cplx k1;
-    cplx s1, c1, s2, c2;
 
     if (u == cplx(0.0, 0.0)) {
         // Top without flow: the roots are (n-1) pi exactly. The first root
@@ -184,37 +256,25 @@ void fun(std::complex<double>& p, std::complex<double>& fp) {
             fp = smith_div(cplx(par5.HOB, 0.0), p);
             return;
         }
-        cplx q = principal_sqrt(ccdp);
+        const cplx q = principal_sqrt(ccdp);
+        cplx k0, k1;
         k0k1_scaled(q, k0, k1);
         sum += smith_div(k0 * (len * len), q * k1);
         for (int n = 2; n <= nterms; ++n) {
             const cplx e((n - 1) * kPi, 0.0);
-            q = principal_sqrt(par5.XKD * (e * e) + ccdp);
-            k0k1_scaled(q, k0, k1);
-            csincos(e * top, s1, c1);
-            csincos(e * bottom, s2, c2);
-            const cplx a = s1 - s2;
-            const cplx b = 2.0 * s1 * c1 - 2.0 * s2 * c2;
-            const cplx cn = 0.5 + smith_div(b, (4.0 * len) * e);
-            sum += smith_div(k0 * (a * a), e * e * q * k1 * cn);
+            sum += series_term(e, ccdp, top, bottom, quarter_inv_len);
         }
     } else {
         cplx x = fun_detail::first_start(u);
         cplx y;
+        cplx sy, cy;  // sin and cos at y
         for (int n = 1; n <= nterms; ++n) {
-            if (n >= 2) x = y + kPi;
-            if (!fun_detail::newton_root(u, par7.EPS, x, y)) newton_failure();
-            const cplx e = x;
-            const cplx q = principal_sqrt(par5.XKD * (e * e) + ccdp);
-            k0k1_scaled(q, k0, k1);
-            csincos(e * top, s1, c1);
-            csincos(e * bottom, s2, c2);
-            // A/eps is the integral of cos(eps z) over the screen, C the
-            // mean of cos^2(eps z) there; sin 2w is formed as 2 sin w cos w.
-            const cplx a = s1 - s2;
-            const cplx b = 2.0 * s1 * c1 - 2.0 * s2 * c2;
-            const cplx cn = 0.5 + smith_div(b, (4.0 * len) * e);
-            sum += smith_div(k0 * (a * a), e * e * q * k1 * cn);
+            // Each later root starts from y + pi, with the sine and cosine
+            // carried over from y: one complex sine/cosine pair less per
+            // root.
+            if (n >= 2) fun_detail::next_start(y, x, sy, cy);
+            if (!fun_detail::newton_root(u, par7.EPS, x, y, sy, cy, n >= 2)) newton_failure();
+            sum += series_term(x, ccdp, top, bottom, quarter_inv_len);
         }
     }
 

@@ -25,6 +25,18 @@ cplx first_start(const cplx& u);
 // when the root has not met the tolerance after 100 updates.
 bool newton_root(const cplx& u, double eps, cplx& x, cplx& y);
 
+// The same iteration, with sin and cos of the iterates kept in s and c: on
+// return they are those at y. With start_known, s and c hold sin x and
+// cos x of the start value on entry, and the first step uses them instead
+// of evaluating them.
+bool newton_root(const cplx& u, double eps, cplx& x, cplx& y, cplx& s, cplx& c, bool start_known);
+
+// Start of the next root from the iterate y of the previous one: x = y + pi
+// (rounded), and s, c, on entry sin y and cos y, become sin x and cos x,
+// including the rounding of the sum, so that they agree with a direct
+// evaluation at x to rounding.
+void next_start(const cplx& y, cplx& x, cplx& s, cplx& c);
+
 // A root iteration that did not converge, thrown instead of ending the run
 // while a DeferRootFailure guard is alive on the calling thread.
 struct RootFailure {};

@@ -171,6 +171,33 @@ TEST(FunRoots, ComplexCoefficientRootsSolveTheEigenEquation) {
     }
 }
 
+TEST(FunRoots, CarriedSinesGiveTheSameRoots) {
+    // The series starts each later root at y + pi with the sine and cosine
+    // carried over from y instead of evaluating them there. The roots must
+    // be those of the plain iteration to rounding, over 480 roots (x up to
+    // ~1500, where the sums y + pi round by up to half an ulp each and
+    // would drift by many ulps if the pair ignored them): 1e-15 relative,
+    // four ulps. The carried pair must match sin and cos at the start to
+    // the rounding of those values (5e-16 of the larger of the two).
+    for (cplx u : {cplx(1e-6, 2e-6), cplx(0.3, 0.2), cplx(2.0, 7.0), cplx(50.0, -30.0),
+                   cplx(1e4, 1e4), cplx(3.0, 0.0)}) {
+        cplx xa = first_start(u), ya;
+        cplx xb = xa, yb, sb, cb;
+        for (int n = 1; n <= 480; ++n) {
+            if (n >= 2) {
+                xa = ya + kPi;
+                slug::fun_detail::next_start(yb, xb, sb, cb);
+                const double scale = std::max(std::abs(std::sin(xb)), std::abs(std::cos(xb)));
+                ASSERT_LE(std::abs(sb - std::sin(xb)), 5e-16 * scale) << u << " n = " << n;
+                ASSERT_LE(std::abs(cb - std::cos(xb)), 5e-16 * scale) << u << " n = " << n;
+            }
+            ASSERT_TRUE(newton_root(u, 1e-10, xa, ya));
+            ASSERT_TRUE(newton_root(u, 1e-10, xb, yb, sb, cb, n >= 2));
+            ASSERT_LE(std::abs(xb - xa), 1e-15 * std::abs(xa)) << u << " n = " << n;
+        }
+    }
+}
+
 TEST(FunRoots, IterationLimitAndNaN) {
     // A tolerance no step can meet: the 101st pass reports the failure.
     cplx x = first_start(cplx(2.0, 0.0)), y;
