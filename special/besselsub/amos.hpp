@@ -102,6 +102,9 @@ void zunk1(const cplx& z, double fnu, int kode, int mr, int n, cplx* y, int& nz,
            double alim);
 void zunk2(const cplx& z, double fnu, int kode, int mr, int n, cplx* y, int& nz, double tol, double elim,
            double alim);
+// Debye polynomial U_k(p) = p^k (c_0 + c_1 p^2 + ... + c_k p^2k), p2 = p^2,
+// k = 0..16 (coefficients from the uniform-expansion tables).
+cplx debye_poly(int k, const cplx& p, const cplx& p2);
 // Debye-form coefficients; cwrk holds 16 values kept between the calls of
 // one expansion (init carries the number of terms already formed).
 void zunik(const cplx& zr, double fnu, int ikflg, int ipmtr, double tol, int& init, cplx& phi, cplx& zeta1,

@@ -31,15 +31,6 @@ cplx horner(const double* c, int n, const cplx& x) {
     for (int i = n - 2; i >= 0; --i) s = s * x + c[i];
     return s;
 }
-
-cplx debye_poly(int k, const cplx& p, const cplx& p2) {
-    const double* c = kDebye + kDebyeStart[k];
-    cplx s = c[k];
-    for (int j = k - 1; j >= 0; --j) s = s * p2 + c[j];
-    cplx pk = 1.0;
-    for (int j = 0; j < k; ++j) pk *= p;
-    return s * pk;
-}
 }  // namespace
 
 void zunhj(const cplx& z, double fnu, int ipmtr, double tol, cplx& phi, cplx& arg, cplx& zeta1, cplx& zeta2,

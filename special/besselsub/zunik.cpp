@@ -21,8 +21,8 @@ namespace {
 constexpr double kRecipSqrt2Pi = 0.398942280401432678;  // 1/sqrt(2 pi)
 constexpr double kSqrtPiOver2 = 1.25331413731550025;    // sqrt(pi/2)
 constexpr int kMaxTerms = 15;                           // cwrk[15] unused
+}  // namespace
 
-// U_k(p) = p^k * sum_j c_j p^(2j).
 cplx debye_poly(int k, const cplx& p, const cplx& p2) {
     const double* c = uniform::kDebye + uniform::kDebyeStart[k];
     cplx s = c[k];
@@ -31,7 +31,6 @@ cplx debye_poly(int k, const cplx& p, const cplx& p2) {
     for (int j = 0; j < k; ++j) pk *= p;
     return s * pk;
 }
-}  // namespace
 
 void zunik(const cplx& zr, double fnu, int ikflg, int ipmtr, double tol, int& init, cplx& phi, cplx& zeta1,
            cplx& zeta2, cplx& sum, cplx* cwrk) {
