@@ -56,14 +56,14 @@ std::string where(const std::string& name, int line) {
     return "data file " + name + ", line " + std::to_string(line) + ": ";
 }
 
-std::string shown(double v) {
+}  // namespace
+
+std::string fit_value_text(double v, int digits) {
     std::ostringstream s;
-    s.precision(9);
+    s.precision(digits);
     s << v;
     return s.str();
 }
-
-}  // namespace
 
 bool parse_observations(std::string_view text, const std::string& name, Observations& obs,
                         std::string& error) {
@@ -107,12 +107,12 @@ bool parse_observations(std::string_view text, const std::string& name, Observat
             }
         }
         if (!(t > 0.0)) {
-            error = where(name, line_no) + "time " + shown(t) + " is not greater than 0";
+            error = where(name, line_no) + "time " + fit_value_text(t) + " is not greater than 0";
             return false;
         }
         if (!obs.time.empty() && !(t > obs.time.back())) {
-            error = where(name, line_no) + "time " + shown(t) + " is out of order: not greater than the time " +
-                    shown(obs.time.back()) + " on line " + std::to_string(obs.line.back());
+            error = where(name, line_no) + "time " + fit_value_text(t) + " is out of order: not greater than the time " +
+                    fit_value_text(obs.time.back()) + " on line " + std::to_string(obs.line.back());
             return false;
         }
         obs.time.push_back(t);

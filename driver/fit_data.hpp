@@ -28,4 +28,8 @@ bool parse_observations(std::string_view text, const std::string& name, Observat
 // Reads and parses the file at path (as parse_observations).
 bool read_observations(const std::string& path, Observations& obs, std::string& error);
 
+// A number as the fit's messages show it: the shortest of fixed and
+// exponent notation with `digits` significant digits (stream %g style).
+std::string fit_value_text(double v, int digits = 9);
+
 }  // namespace slug

@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <sstream>
 
+#include "driver/fit_data.hpp"
 #include "driver/timeloop_detail.hpp"
 
 namespace slug {
@@ -34,13 +34,6 @@ const ParamInfo& info(FitParam p) {
     for (const ParamInfo& i : kParams)
         if (i.id == p) return i;
     return kParams[0];
-}
-
-std::string shown(double v) {
-    std::ostringstream s;
-    s.precision(9);
-    s << v;
-    return s.str();
 }
 
 }  // namespace
@@ -155,7 +148,7 @@ bool forward_ratio(const BaseInput& base, const FitValues& v, std::span<const do
     }
     for (std::size_t i = 0; i < times.size(); ++i) {
         if (!std::isfinite(ratio[i])) {
-            error = "the model gives no finite value at time " + shown(times[i]) + " (H/Ho = " + shown(ratio[i]) +
+            error = "the model gives no finite value at time " + fit_value_text(times[i]) + " (H/Ho = " + fit_value_text(ratio[i]) +
                     ")";
             return false;
         }

@@ -49,7 +49,6 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <sstream>
 
 namespace slug {
 
@@ -67,12 +66,9 @@ constexpr double kRankTolerance = 1.0e-6;
 // converged.
 constexpr double kStallStep = 1.0e-5;
 
-std::string shown(double v) {
-    std::ostringstream s;
-    s.precision(6);
-    s << v;
-    return s.str();
-}
+// Values in the fit's messages: six digits, enough to tell the user which
+// value is meant.
+std::string shown(double v) { return fit_value_text(v, 6); }
 
 struct Transform {
     bool bounded = false;
