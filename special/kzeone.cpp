@@ -20,6 +20,7 @@
 // about 1e-9 everywhere in the closed right half-plane.
 #include "special/kzeone.hpp"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -44,16 +45,15 @@ constexpr double kTsq[8] = {
     2.9583744586966496, 5.4090315972444332,  8.8040795780567755,
     13.468535743251481, 20.249916365870877};
 
-// 1/k^2, 1/(2k) and 1/k for the ascending series, k = 0..15 (the series
-// takes at most 13 terms and reads index k + 1; entry 0 is unused).
+// 1/k^2, 1/(2k) and 1/k for the ascending series, k = 1..15 (entry 0 is
+// unused): the series takes at most 13 terms below |z| = 4.3 and reads
+// index k + 1.
 constexpr int kSeriesTable = 16;
+static_assert(static_cast<int>(2.106 * 4.3 + 4.4) + 1 < kSeriesTable);
 template <typename F>
-constexpr auto reciprocal_table(F f) {
-    struct Table {
-        double v[kSeriesTable];
-        constexpr double operator[](int k) const { return v[k]; }
-    } t{};
-    for (int k = 1; k < kSeriesTable; ++k) t.v[k] = f(static_cast<double>(k));
+constexpr std::array<double, kSeriesTable> reciprocal_table(F f) {
+    std::array<double, kSeriesTable> t{};
+    for (int k = 1; k < kSeriesTable; ++k) t[k] = f(static_cast<double>(k));
     return t;
 }
 constexpr auto kInvSquare = reciprocal_table([](double k) { return 1.0 / (k * k); });
@@ -104,9 +104,9 @@ ScaledPair power_series(double x, double y, double r2) {
     const int nterms = r < 0.8 ? static_cast<int>(2.129 * r + 4.0)
                                : static_cast<int>(2.106 * r + 4.4);
     // The divisions by k^2, 2k and k + 1 are multiplications by tabulated
-    // reciprocals: a loop of six divisions per term was bound by the
-    // divider. Each reciprocal is the double nearest to it, so a term
-    // changes by about an ulp.
+    // reciprocals, so that the loop is not bound by the divider (six
+    // divisions a term otherwise). Each reciprocal is the double nearest
+    // to it, which costs a term about an ulp.
     for (int k = 1; k <= nterms; ++k) {
         const double t_re = (p_re * w_re - p_im * w_im) * kInvSquare[k];
         const double t_im = (p_re * w_im + p_im * w_re) * kInvSquare[k];
