@@ -61,7 +61,7 @@ TEST(PrincipalSqrt, RealAxisAndSpecialValues) {
     EXPECT_EQ(principal_sqrt(cplx(-4.0, -0.0)), cplx(0.0, 2.0));
     EXPECT_EQ(principal_sqrt(cplx(9.0, 0.0)), cplx(3.0, 0.0));
     EXPECT_EQ(principal_sqrt(cplx(0.0, 0.0)), cplx(0.0, 0.0));
-    // Exact squares off the axis: 3 + 4i = (2 + i)^2, -3 + 4i = (1 + 2i)^2.
+    // Exact squares off the axis: 3 + 4i = (2 + i)^2, -3 - 4i = (1 - 2i)^2.
     EXPECT_EQ(principal_sqrt(cplx(3.0, 4.0)), cplx(2.0, 1.0));
     EXPECT_EQ(principal_sqrt(cplx(-3.0, -4.0)), cplx(1.0, -2.0));
     // Infinities and NaNs take the library's root (C99 Annex G).
