@@ -24,13 +24,15 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The run happens in a scratch folder so that outfile.txt and log.txt do
-# not litter the tree; the console dialogue is shown as it runs.
+# The run happens in a scratch folder inside the build folder so that
+# outfile.txt and log.txt do not litter the tree (run/ holds the sources
+# of the program's run); the console dialogue is shown as it runs.
+SCRATCH = $(BUILD)/example-run
 run: build
-	@mkdir -p run
-	@cp examples/input.txt run/input.txt
-	cd run && printf 'input.txt\n' | ../$(BUILD)/slugwell; status=$$?; \
-	  echo; echo "--- run/outfile.txt ---"; cat outfile.txt 2>/dev/null; exit $$status
+	@mkdir -p $(SCRATCH)
+	@cp examples/input.txt $(SCRATCH)/input.txt
+	cd $(SCRATCH) && printf 'input.txt\n' | $(abspath $(BUILD))/slugwell; status=$$?; \
+	  echo; echo "--- $(SCRATCH)/outfile.txt ---"; cat outfile.txt 2>/dev/null; exit $$status
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -50,4 +52,4 @@ fuzz:
 	$(MAKE) -C fuzz run FUZZ_SECONDS=$(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) run fuzz/build
+	rm -rf $(BUILD) $(ASAN_BUILD) fuzz/build

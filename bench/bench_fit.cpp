@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/datainput.hpp"
-#include "driver/fit_model.hpp"
-#include "driver/fit_solve.hpp"
-#include "driver/params.hpp"
+#include "run/input_reader.hpp"
+#include "fit/fit_model.hpp"
+#include "fit/fit_solve.hpp"
+#include "compat/params.hpp"
 #include "fio/fio.hpp"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include <complex>
 
-#include "driver/params.hpp"
+#include "compat/params.hpp"
 #include "fio/fio.hpp"
 #include "model/fun.hpp"
 

@@ -24,9 +24,9 @@
 #include <cstring>
 #include <string>
 
-#include "driver/datainput.hpp"
-#include "driver/params.hpp"
-#include "driver/timeloop_detail.hpp"
+#include "run/input_reader.hpp"
+#include "compat/params.hpp"
+#include "run/time_loop_detail.hpp"
 #include "fio/fio.hpp"
 #include "inversion/lapadc.hpp"
 #include "model/fun.hpp"

@@ -5,7 +5,7 @@
 
 #include <complex>
 
-#include "driver/params.hpp"
+#include "compat/params.hpp"
 #include "fio/fio.hpp"
 #include "model/bessel_iklog.hpp"
 #include "model/unsatzone.hpp"

@@ -16,10 +16,10 @@
 #include <string>
 #include <string_view>
 
-#include "driver/datainput.hpp"
-#include "driver/datainput_memory.hpp"
-#include "driver/inputcheck.hpp"
-#include "driver/params.hpp"
+#include "run/input_reader.hpp"
+#include "run/input_memory.hpp"
+#include "run/input_check.hpp"
+#include "compat/params.hpp"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "driver/params.hpp"
+#include "compat/params.hpp"
 #include "fio/fio.hpp"
 #include "model/fun_detail.hpp"
 #include "model/unsatzone.hpp"

@@ -36,7 +36,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "driver/params.hpp"
+#include "compat/params.hpp"
 #include "fio/fio.hpp"
 #include "model/bessel_iklog.hpp"
 #include "special/besselsub/zbes.hpp"

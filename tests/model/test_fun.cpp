@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/params.hpp"
+#include "compat/params.hpp"
 #include "fio/fio.hpp"
 #include "model/fun.hpp"
 #include "model/fun_detail.hpp"

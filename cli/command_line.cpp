@@ -1,0 +1,197 @@
+// Command line of slugwell, parsed with CLI11 (Debian package libcli11-dev).
+// Besides what CLI11 checks (known options, value counts, number syntax),
+// the run's files are checked before anything is computed, so that a
+// scripted run over many files fails at once with a clear message instead
+// of after the computation: the input file must exist, and an output file
+// must not overwrite the input file, outfile.txt or log.txt of the run, nor
+// the other output, and its folder must exist.
+#include "cli/command_line.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <tuple>
+
+#ifndef SLUG_VERSION
+#define SLUG_VERSION "unknown"
+#endif
+
+namespace slug {
+
+RunOptions run_options;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kDescription =
+    "slugwell computes the head in a well after a slug test (H/Ho and the\n"
+    "slug drawdown against time) for the aquifer, unsaturated zone and well\n"
+    "described in an input file. Without INPUT it asks for the file name.\n"
+    "The table goes to the console and to outfile.txt; log.txt receives the\n"
+    "diagnostics of the Bessel-function evaluations (both in the current\n"
+    "folder).\n";
+
+const char* const kFooter =
+    "--csv writes a header row time,H/Ho,drawdown and one row per output\n"
+    "time in the order of the table, with 17 significant digits.\n"
+    "--plot draws H/Ho against time on a logarithmic time axis, titled\n"
+    "with the input file's title line.\n"
+    "--times gives NCYCLE*NPERCYC+1 output times (at most 200) ending at\n"
+    "TEND, with the ratio 10^(1/NPERCYC) between neighbours, in increasing\n"
+    "order.\n"
+    "Both files are written after the table.\n"
+    "Exit status: 0 after a complete run; 1 after an unusable input file or\n"
+    "when a file could not be written; 2 for a wrong command line.\n"
+    "\n"
+    "Examples:\n"
+    "  slugwell input.txt\n"
+    "  slugwell input.txt --csv results.csv --plot response.svg\n"
+    "  slugwell input.txt --times 1000 5 10\n"
+    "\n"
+    "To estimate parameters from measured heads: slugwell fit INPUT DATA\n"
+    "(see 'slugwell fit --help').\n";
+
+const char* const kUsageLine =
+    "Usage: slugwell [INPUT] [--csv FILE] [--plot FILE.svg] "
+    "[--times TEND NCYCLE NPERCYC]\n"
+    "Run 'slugwell --help' for more information.\n";
+
+CliResult usage_error(const std::string& reason) {
+    CliResult r;
+    r.run = false;
+    r.status = kUsageStatus;
+    r.err_text = "slugwell: " + reason + "\n" + kUsageLine;
+    return r;
+}
+
+// Absolute, normalized form of a path for comparisons; the path itself
+// when the system cannot resolve it.
+fs::path resolved(const std::string& p) {
+    std::error_code ec;
+    fs::path r = fs::weakly_canonical(fs::absolute(p, ec), ec);
+    return ec ? fs::path(p) : r;
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    if (fs::exists(a, ec) && fs::exists(b, ec)) {
+        bool eq = fs::equivalent(a, b, ec);
+        if (!ec) return eq;
+    }
+    return resolved(a) == resolved(b);
+}
+
+// Empty string when the output path is usable, else the reason.
+std::string check_output(const std::string& option, const std::string& path,
+                         const RunOptions& o) {
+    if (path.empty()) return option + ": empty file name";
+    std::error_code ec;
+    if (fs::is_directory(path, ec))
+        return option + ": " + path + " is a folder";
+    fs::path parent = resolved(path).parent_path();
+    if (!parent.empty() && !fs::is_directory(parent, ec))
+        return option + ": folder of " + path + " does not exist";
+    if (!o.input.empty() && same_file(path, o.input))
+        return option + ": " + path + " is the input file";
+    for (const char* own : {"outfile.txt", "log.txt"})
+        if (same_file(path, own))
+            return option + ": " + path + " is the program's own " + own;
+    return {};
+}
+
+}  // namespace
+
+CliResult parse_command_line(int argc, const char* const* argv) {
+    RunOptions o;
+    std::tuple<double, int, int> grid{0.0, 0, 0};
+
+    CLI::App app{kDescription, "slugwell"};
+    app.footer(kFooter);
+    app.set_version_flag("--version", std::string("slugwell ") + SLUG_VERSION);
+    app.add_option("INPUT", o.input, "input file, run without the prompt")
+        ->type_name("");
+    app.add_option("--csv", o.csv, "also write the results as CSV")
+        ->type_name("FILE");
+    app.add_option("--plot", o.plot, "also draw H/Ho against log time (SVG)")
+        ->type_name("FILE.svg");
+    CLI::Option* times = app.add_option(
+        "--times", grid, "generated output times instead of the file's list");
+    times->type_name("TEND NCYCLE NPERCYC");
+
+    try {
+        // CLI11 wants a mutable argv in some versions; it does not write
+        // through it.
+        app.parse(argc, const_cast<char**>(argv));
+    } catch (const CLI::CallForHelp&) {
+        CliResult r;
+        r.out_text = app.help();
+        return r;
+    } catch (const CLI::CallForAllHelp&) {
+        CliResult r;
+        r.out_text = app.help("", CLI::AppFormatMode::All);
+        return r;
+    } catch (const CLI::CallForVersion& e) {
+        CliResult r;
+        r.out_text = std::string(e.what()) + "\n";
+        return r;
+    } catch (const CLI::ParseError& e) {
+        return usage_error(e.what());
+    }
+
+    if (times->count() > 0) {
+        o.has_times = true;
+        o.times.tend = std::get<0>(grid);
+        o.times.ncycle = std::get<1>(grid);
+        o.times.npercyc = std::get<2>(grid);
+        if (!(std::isfinite(o.times.tend) && o.times.tend > 0.0))
+            return usage_error("--times: TEND must be a positive number");
+        if (o.times.ncycle < 1 || o.times.npercyc < 1)
+            return usage_error(
+                "--times: NCYCLE and NPERCYC must be at least 1");
+        // NCYCLE*NPERCYC + 1 <= 200, written so that it cannot overflow.
+        if (o.times.ncycle > (kMaxGridTimes - 1) / o.times.npercyc)
+            return usage_error("--times: NCYCLE*NPERCYC + 1 must not exceed " +
+                               std::to_string(kMaxGridTimes) + " times");
+    }
+
+    if (!o.input.empty()) {
+        std::error_code ec;
+        fs::file_status st = fs::status(o.input, ec);
+        if (!fs::exists(st))
+            return usage_error("input file not found: " + o.input);
+        if (fs::is_directory(st))
+            return usage_error("input file is a folder: " + o.input);
+    }
+    if (app.count("--csv") > 0) {
+        std::string why = check_output("--csv", o.csv, o);
+        if (!why.empty()) return usage_error(why);
+    }
+    if (app.count("--plot") > 0) {
+        std::string why = check_output("--plot", o.plot, o);
+        if (!why.empty()) return usage_error(why);
+    }
+    if (!o.csv.empty() && !o.plot.empty() && same_file(o.csv, o.plot))
+        return usage_error("--csv and --plot name the same file: " + o.csv);
+
+    CliResult r;
+    r.run = true;
+    r.options = o;
+    return r;
+}
+
+int handle_command_line(int argc, const char* const* argv) {
+    const CliResult r = parse_command_line(argc, argv);
+    std::fputs(r.out_text.c_str(), stdout);
+    std::fputs(r.err_text.c_str(), stderr);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    if (!r.run) return r.status;
+    run_options = r.options;
+    return -1;
+}
+
+}  // namespace slug

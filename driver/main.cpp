@@ -1,4 +1,0 @@
-// slugwell: head in a slug-test well over time (see README.md).
-#include "driver/slugwell.hpp"
-
-int main(int argc, char** argv) { return slug::slugwell_main(argc, argv); }

@@ -1,0 +1,305 @@
+// "slugwell fit": command line (CLI11), the input file read by the
+// program's own reader, the observations, the least-squares fit and its
+// outputs.
+#include "fit/fit_main.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "run/input_reader.hpp"
+#include "fit/fit_data.hpp"
+#include "fit/fit_model.hpp"
+#include "fit/fit_report.hpp"
+#include "run/input_check.hpp"
+#include "compat/params.hpp"
+#include "report/run_outputs.hpp"
+#include "fio/fio.hpp"
+
+namespace slug {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kDescription =
+    "slugwell fit estimates aquifer parameters by least squares: the model of\n"
+    "the input file is run at the times of the observations in DATA and the\n"
+    "chosen parameters are adjusted until the computed heads match the\n"
+    "measured ones. The values of the input file are the start values and\n"
+    "the fixed values; its list of output times is not used.\n"
+    "DATA: one observation per line, time and head displacement in the units\n"
+    "of the input file (blank or comma separated, '#' comments, one header\n"
+    "line allowed); times greater than 0 and increasing.\n";
+
+const char* const kFooter =
+    "Parameters (--params, comma separated; default kr,ss): kr, ss, kz (or\n"
+    "kzkr, the ratio KZ/KR; when neither is estimated the input's ratio is\n"
+    "held while KR moves), hks (skin conductivity, input with a skin), sy,\n"
+    "u1 and u2 (alias ua1, ua2: the unsaturated zone's decay rates). All are\n"
+    "estimated as logarithms and start from the input file's values.\n"
+    "--bound NAME=LO,HI keeps a parameter between LO and HI (may be repeated).\n"
+    "The report (console and --report, default fit.txt) gives estimates,\n"
+    "standard errors, approximate 95 % intervals, correlations, the RMSE and\n"
+    "the number of forward runs, and warns of parameters the data do not\n"
+    "determine. Exit status: 0 after a converged fit, 1 when the fit failed\n"
+    "or a file could not be written, 2 for a wrong command line.\n"
+    "\n"
+    "Example:\n"
+    "  slugwell fit input.txt heads.csv --params kr,ss --plot fit.svg\n";
+
+const char* const kUsageLine =
+    "Usage: slugwell fit INPUT DATA [--params LIST] [--bound NAME=LO,HI] "
+    "[--normalized] [--csv FILE] [--plot FILE.svg] [--report FILE]\n"
+    "Run 'slugwell fit --help' for more information.\n";
+
+FitCliResult usage_error(const std::string& reason) {
+    FitCliResult r;
+    r.status = 2;
+    r.err_text = "slugwell fit: " + reason + "\n" + kUsageLine;
+    return r;
+}
+
+bool same_path(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    if (fs::exists(a, ec) && fs::exists(b, ec)) {
+        const bool eq = fs::equivalent(a, b, ec);
+        if (!ec) return eq;
+    }
+    return fs::weakly_canonical(fs::absolute(a, ec), ec) == fs::weakly_canonical(fs::absolute(b, ec), ec);
+}
+
+std::vector<std::string> split_commas(const std::string& s) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t c = s.find(',', start);
+        std::string item = s.substr(start, c == std::string::npos ? std::string::npos : c - start);
+        while (!item.empty() && item.front() == ' ') item.erase(item.begin());
+        while (!item.empty() && item.back() == ' ') item.pop_back();
+        out.push_back(item);
+        if (c == std::string::npos) break;
+        start = c + 1;
+    }
+    return out;
+}
+
+bool parse_double(const std::string& s, double& v) {
+    if (s.empty()) return false;
+    char* end = nullptr;
+    v = std::strtod(s.c_str(), &end);
+    return end == s.c_str() + s.size() && std::isfinite(v);
+}
+
+// Set while the fit runs: the model's root-iteration failure ends the
+// program from inside a forward run (as in a normal run), and this says
+// what that means for the fit.
+bool g_fit_running = false;
+std::string g_report_path;
+
+void report_stopped_fit() {
+    if (!g_fit_running) return;
+    g_fit_running = false;
+    const char* msg =
+        "slugwell fit: the fit failed: a forward run stopped in the model's root iteration (message above); "
+        "no estimates were produced\n";
+    std::fputs(msg, stderr);
+    std::string err;
+    write_text_file(g_report_path, std::string("FIT FAILED: ") + (msg + std::strlen("slugwell fit: the fit failed: ")),
+                    err);
+}
+
+}  // namespace
+
+FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
+    FitCommand c;
+    std::string params = "kr,ss";
+    std::vector<std::string> bounds;
+    int max_iter = c.options.max_iterations;
+
+    CLI::App app{kDescription, "slugwell fit"};
+    app.footer(kFooter);
+    app.add_option("INPUT", c.input, "input file: start values and fixed values")->required()->type_name("");
+    app.add_option("DATA", c.data, "observations: time and head displacement")->required()->type_name("");
+    app.add_option("--params", params, "parameters to estimate (default kr,ss)")->type_name("LIST");
+    app.add_option("--bound", bounds, "bounds LO < value < HI on a parameter")->type_name("NAME=LO,HI");
+    app.add_flag("--normalized", c.options.normalized, "the second column of DATA is H/Ho");
+    app.add_option("--csv", c.csv, "write time, observed, fitted, residual as CSV")->type_name("FILE");
+    app.add_option("--plot", c.plot, "draw observations and fitted curve (SVG)")->type_name("FILE.svg");
+    app.add_option("--report", c.report, "report file (default fit.txt)")->type_name("FILE");
+    app.add_option("--max-iter", max_iter, "iteration limit of the solver (default 100)")->type_name("N");
+
+    try {
+        app.parse(argc, const_cast<char**>(argv));
+    } catch (const CLI::CallForHelp&) {
+        FitCliResult r;
+        r.out_text = app.help();
+        return r;
+    } catch (const CLI::CallForAllHelp&) {
+        FitCliResult r;
+        r.out_text = app.help("", CLI::AppFormatMode::All);
+        return r;
+    } catch (const CLI::ParseError& e) {
+        return usage_error(e.what());
+    }
+
+    c.options.params.clear();
+    for (const std::string& w : split_commas(params)) {
+        const std::optional<FitParam> p = parse_fit_param(w);
+        if (!p) return usage_error("--params: unknown parameter '" + w + "' (use kr, ss, kz, kzkr, hks, sy, u1, u2)");
+        c.options.params.push_back(*p);
+    }
+    for (const std::string& b : bounds) {
+        const std::size_t eq = b.find('=');
+        const std::vector<std::string> lohi = eq == std::string::npos ? std::vector<std::string>{}
+                                                                      : split_commas(b.substr(eq + 1));
+        FitBound fb{};
+        const std::optional<FitParam> p = eq == std::string::npos ? std::nullopt : parse_fit_param(b.substr(0, eq));
+        if (!p || lohi.size() != 2 || !parse_double(lohi[0], fb.lo) || !parse_double(lohi[1], fb.hi))
+            return usage_error("--bound: expected NAME=LO,HI with two numbers, got '" + b + "'");
+        fb.param = *p;
+        c.options.bounds.push_back(fb);
+    }
+    if (max_iter < 1) return usage_error("--max-iter: must be at least 1");
+    c.options.max_iterations = max_iter;
+
+    std::error_code ec;
+    for (const std::string* f : {&c.input, &c.data}) {
+        if (!fs::exists(*f, ec)) return usage_error("file not found: " + *f);
+        if (fs::is_directory(*f, ec)) return usage_error(*f + " is a folder");
+    }
+    const std::pair<const char*, std::string*> outputs[] = {{"--report", &c.report}, {"--csv", &c.csv},
+                                                            {"--plot", &c.plot}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const auto& [opt, path] = outputs[i];
+        if (path->empty()) {
+            if (i == 0) return usage_error("--report: empty file name");
+            continue;
+        }
+        if (fs::is_directory(*path, ec)) return usage_error(std::string(opt) + ": " + *path + " is a folder");
+        if (same_path(*path, c.input) || same_path(*path, c.data))
+            return usage_error(std::string(opt) + ": " + *path + " would overwrite the input or the data file");
+        for (std::size_t k = 0; k < i; ++k)
+            if (!outputs[k].second->empty() && same_path(*path, *outputs[k].second))
+                return usage_error(std::string(opt) + " and " + outputs[k].first + " name the same file");
+    }
+    FitCliResult r;
+    r.run = true;
+    r.command = c;
+    return r;
+}
+
+int fit_main(int argc, char** argv) {
+    const FitCliResult cli = parse_fit_command_line(argc, argv);
+    if (!cli.run) {
+        std::fputs(cli.out_text.c_str(), stdout);
+        std::fputs(cli.err_text.c_str(), stderr);
+        return cli.status;
+    }
+    const FitCommand& cmd = cli.command;
+
+    Observations obs;
+    std::string error;
+    if (!read_observations(cmd.data, obs, error)) {
+        std::fprintf(stderr, "slugwell fit: %s\n", error.c_str());
+        return 1;
+    }
+
+    // The input file, read and checked as for a run.
+    open_log(kLogUnit, "log.txt");
+    std::memset(par15.INFILE, ' ', kInfileLen);
+    std::memcpy(par15.INFILE, cmd.input.data(), std::min<std::size_t>(cmd.input.size(), kInfileLen));
+    par15.INFILE[kInfileLen] = '\0';
+    if (cmd.input.size() >= sizeof par15.LONGNAME) {
+        std::fprintf(stderr, "slugwell fit: input file name too long\n");
+        return 1;
+    }
+    std::memcpy(par15.LONGNAME, cmd.input.c_str(), cmd.input.size() + 1);
+    datainput();
+    if (datainput_record().input_error) {
+        std::fprintf(stderr, "slugwell fit: the input file %s could not be read (see above)\n", cmd.input.c_str());
+        return 1;
+    }
+    if (const std::string problem = check_input(datainput_record()); !problem.empty()) {
+        std::fprintf(stderr, "slugwell fit: input error in %s: %s\n", cmd.input.c_str(), problem.c_str());
+        return 1;
+    }
+    // The results file is not written by a fit; the model's failure line
+    // for it is dropped (its message also goes to the error stream).
+    iounit.IOUT = kResultsUnit;
+
+    const BaseInput base = capture_base_input();
+    if (const std::string why = check_fit_setup(base, obs, cmd.options); !why.empty()) {
+        std::fprintf(stderr, "slugwell fit: %s\n", why.c_str());
+        return 1;
+    }
+
+    FitReportContext rc;
+    rc.input_path = cmd.input;
+    rc.data_path = cmd.data;
+    rc.title = input_title(cmd.input);
+    while (!rc.title.empty() && rc.title.back() == ' ') rc.title.pop_back();
+    rc.normalized = cmd.options.normalized;
+
+    std::printf("\nslugwell fit: %zu observations, estimating", obs.time.size());
+    for (FitParam p : cmd.options.params) std::printf(" %s", std::string(fit_param_label(p)).c_str());
+    std::printf("\n");
+    std::fflush(stdout);
+
+    g_report_path = cmd.report;
+    g_fit_running = true;
+    static bool registered = false;
+    if (!registered) std::atexit(report_stopped_fit);
+    registered = true;
+    const auto t0 = std::chrono::steady_clock::now();
+    FitResult r = run_fit(base, obs, cmd.options);
+    rc.wall_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+
+    // The fitted curve for the picture, on a fine logarithmic grid over the
+    // observed times.
+    std::vector<double> curve_t, curve_r;
+    if (r.ok && !cmd.plot.empty()) {
+        const double a = std::log10(obs.time.front()), b = std::log10(obs.time.back());
+        const int n = obs.time.size() > 1 ? 121 : 1;
+        for (int i = 0; i < n; ++i) curve_t.push_back(std::pow(10.0, n > 1 ? a + (b - a) * i / (n - 1) : a));
+        std::string err;
+        if (!forward_ratio(base, r.values, curve_t, curve_r, err)) {
+            r.ok = false;
+            r.error = "the fitted model cannot be drawn: " + err;
+        }
+    }
+    g_fit_running = false;
+
+    const std::string text = fit_report_text(rc, obs, r);
+    std::fputs(("\n" + text).c_str(), stdout);
+    std::fflush(stdout);
+    int status = r.ok ? 0 : 1;
+    if (!r.ok) std::fprintf(stderr, "slugwell fit: the fit failed: %s\n", r.error.c_str());
+    if (!write_text_file(cmd.report, text, error)) {
+        std::fprintf(stderr, "slugwell fit: cannot write %s: %s\n", cmd.report.c_str(), error.c_str());
+        status = 1;
+    }
+    if (!r.ok) return status;
+    if (!cmd.csv.empty() && !write_text_file(cmd.csv, fit_csv_text(obs, r), error)) {
+        std::fprintf(stderr, "slugwell fit: cannot write %s: %s\n", cmd.csv.c_str(), error.c_str());
+        status = 1;
+    }
+    if (!cmd.plot.empty()) {
+        std::vector<double> obs_ratio(obs.value);
+        if (!cmd.options.normalized)
+            for (double& v : obs_ratio) v /= base.par5.HO;
+        if (!write_text_file(cmd.plot, fit_svg(rc.title, obs.time, obs_ratio, curve_t, curve_r), error)) {
+            std::fprintf(stderr, "slugwell fit: cannot write %s: %s\n", cmd.plot.c_str(), error.c_str());
+            status = 1;
+        }
+    }
+    return status;
+}
+
+}  // namespace slug

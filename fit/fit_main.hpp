@@ -1,0 +1,46 @@
+// The fit subcommand of slugwell:
+//
+//   slugwell fit INPUT DATA [options]
+//
+// estimates aquifer parameters by matching the model to measured heads.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "fit/fit_solve.hpp"
+
+namespace slug {
+
+// What the fit's command line asked for.
+struct FitCommand {
+    std::string input;
+    std::string data;
+    std::string report = "fit.txt";
+    std::string csv;   // empty: no CSV
+    std::string plot;  // empty: no SVG
+    FitOptions options;
+};
+
+// Outcome of parsing, as for the run's command line: when run is false the
+// caller prints out_text / err_text and ends with status.
+struct FitCliResult {
+    bool run = false;
+    int status = 0;
+    std::string out_text;
+    std::string err_text;
+    FitCommand command;
+};
+
+// Parses the arguments after "fit" (argv[0] is the word "fit" itself). Pure:
+// no output, no exit.
+FitCliResult parse_fit_command_line(int argc, const char* const* argv);
+
+// Runs "slugwell fit ..." with argv[0] = "fit". Returns the exit status:
+// 0 after a converged fit with all files written, 1 when the fit failed or
+// a file could not be written (the reason on the error stream), 2 for a
+// wrong command line. An unusable input file ends the program as a normal
+// run does.
+int fit_main(int argc, char** argv);
+
+}  // namespace slug

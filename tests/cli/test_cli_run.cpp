@@ -1,0 +1,218 @@
+// The program run from the command line, as a subprocess in a scratch
+// folder: "slugwell INPUT" gives the console lines and outfile.txt of the
+// interactive run without the prompt, --csv and --plot hold the table's
+// numbers, --times lists the grid in increasing order, and help, version
+// and a wrong command line touch no file.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "report/test_plot_xml.hpp"
+
+namespace slug {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string read_file(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+std::vector<std::string> lines_of(const std::string& s) {
+    std::vector<std::string> v;
+    std::istringstream in(s);
+    for (std::string l; std::getline(in, l);) v.push_back(l);
+    return v;
+}
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+class CliRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("slug_cli_run_" + std::string(::testing::UnitTest::GetInstance()
+                                                 ->current_test_info()->name()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        fs::copy_file(fs::path(SLUG_SOURCE_DIR) / "examples" / "input.txt", dir / "input.txt");
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // Runs the program in the scratch folder with the arguments (already
+    // quoted for the shell) and the standard input text.
+    Outcome run(const std::string& args, const std::string& stdin_text = "") {
+        std::ofstream(dir / "stdin.txt") << stdin_text;
+        const std::string cmd = "cd '" + dir.string() + "' && '" SLUGWELL_EXE "' " + args +
+                                " < stdin.txt > stdout.txt 2> stderr.txt";
+        const int rc = std::system(cmd.c_str());
+        Outcome r;
+        r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+        r.out = read_file(dir / "stdout.txt");
+        r.err = read_file(dir / "stderr.txt");
+        fs::remove(dir / "stdin.txt");
+        fs::remove(dir / "stdout.txt");
+        fs::remove(dir / "stderr.txt");
+        return r;
+    }
+
+    // The rows of outfile.txt's table: time, H/Ho, drawdown.
+    std::vector<std::vector<double>> table_rows() {
+        std::vector<std::vector<double>> rows;
+        const auto l = lines_of(read_file(dir / "outfile.txt"));
+        for (std::size_t i = 4; i < l.size(); ++i) {  // setting line and head first
+            std::istringstream in(l[i]);
+            double t, h, d;
+            if (in >> t >> h >> d) rows.push_back({t, h, d});
+        }
+        return rows;
+    }
+
+    std::vector<std::vector<double>> csv_rows(const std::string& name) {
+        const auto l = lines_of(read_file(dir / name));
+        std::vector<std::vector<double>> rows;
+        EXPECT_FALSE(l.empty());
+        if (l.empty()) return rows;
+        EXPECT_EQ(l[0], "time,H/Ho,drawdown");
+        for (std::size_t i = 1; i < l.size(); ++i) {
+            std::vector<double> row;
+            std::istringstream in(l[i]);
+            for (std::string f; std::getline(in, f, ',');) row.push_back(std::strtod(f.c_str(), nullptr));
+            EXPECT_EQ(row.size(), 3u) << l[i];
+            rows.push_back(row);
+        }
+        return rows;
+    }
+
+    fs::path dir;
+};
+
+TEST_F(CliRun, InputOnTheCommandLineIsTheInteractiveRunWithoutThePrompt) {
+    const Outcome inter = run("", "input.txt\n");
+    ASSERT_EQ(inter.status, 0) << inter.err;
+    const std::string inter_outfile = read_file(dir / "outfile.txt");
+    const std::string inter_log = read_file(dir / "log.txt");
+    fs::remove(dir / "outfile.txt");
+
+    const Outcome cli = run("input.txt --csv res.csv --plot res.svg");
+    ASSERT_EQ(cli.status, 0) << cli.err;
+    EXPECT_EQ(cli.err, "");
+    std::string expected = inter.out;
+    const std::string prompt = " Enter the name of the input file:\n";
+    const auto at = expected.find(prompt);
+    ASSERT_NE(at, std::string::npos);
+    expected.erase(at, prompt.size());
+    EXPECT_EQ(cli.out, expected);
+    EXPECT_EQ(read_file(dir / "outfile.txt"), inter_outfile);
+    EXPECT_EQ(read_file(dir / "log.txt"), inter_log);
+
+    // CSV: the table's rows, same order; the table rounds to 5 decimals
+    // (time) and 7 decimals (H/Ho, drawdown), so the CSV values agree to
+    // half a unit of the last decimal shown.
+    const auto table = table_rows();
+    const auto csv = csv_rows("res.csv");
+    ASSERT_FALSE(table.empty());
+    ASSERT_EQ(csv.size(), table.size());
+    for (std::size_t i = 0; i < csv.size(); ++i) {
+        EXPECT_NEAR(csv[i][0], table[i][0], 0.5e-5 + 1e-12) << i;
+        EXPECT_NEAR(csv[i][1], table[i][1], 0.5e-7 + 1e-12) << i;
+        EXPECT_NEAR(csv[i][2], table[i][2], 0.5e-7 + 1e-12) << i;
+    }
+
+    // The picture: well-formed, titled with the input's first line, one
+    // vertex per plottable row.
+    const test::Element svg = test::parse_ok(read_file(dir / "res.svg"));
+    std::string title_line;
+    std::getline(std::ifstream(dir / "input.txt"), title_line);
+    while (!title_line.empty() && (title_line.back() == ' ' || title_line.back() == '\r'))
+        title_line.pop_back();
+    auto title = test::by_class(svg, "title");
+    ASSERT_EQ(title.size(), 1u);
+    EXPECT_EQ(title[0]->text, title_line.substr(0, 70));
+    auto marks = test::by_class(svg, "points");
+    ASSERT_EQ(marks.size(), 1u);
+    std::size_t plottable = 0;
+    for (const auto& r : csv) plottable += r[0] > 0.0 ? 1 : 0;
+    EXPECT_EQ(marks[0]->children.size(), plottable);
+}
+
+TEST_F(CliRun, TimesGridIsListedInIncreasingOrder) {
+    const Outcome r = run("input.txt --times 1000 3 4 --csv g.csv");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto table = table_rows();
+    const auto csv = csv_rows("g.csv");
+    ASSERT_EQ(table.size(), 13u);
+    ASSERT_EQ(csv.size(), 13u);
+    for (std::size_t i = 0; i < csv.size(); ++i) {
+        // Grid time i: 1000 * 10^((i-12)/4), computed from TEND; equal to
+        // a few ulps.
+        const double want = 1000.0 * std::pow(10.0, (static_cast<double>(i) - 12.0) / 4.0);
+        EXPECT_NEAR(csv[i][0], want, 4e-16 * want) << i;
+        EXPECT_NEAR(table[i][0], want, 0.5e-5 + 1e-12) << i;
+        if (i > 0) {
+            EXPECT_LT(csv[i - 1][0], csv[i][0]);
+        }
+    }
+    EXPECT_EQ(csv.front()[0], 1.0);
+    EXPECT_EQ(csv.back()[0], 1000.0);
+}
+
+TEST_F(CliRun, HelpVersionAndUsageErrorsTouchNoFile) {
+    const struct { const char* args; int status; bool out, err; } cases[] = {
+        {"--help", 0, true, false},
+        {"--version", 0, true, false},
+        {"--bogus input.txt", 2, false, true},
+        {"missing.txt", 2, false, true},
+        {"input.txt --times 10 0 4", 2, false, true},
+        {"input.txt --csv input.txt", 2, false, true},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args;
+        EXPECT_EQ(!r.out.empty(), c.out) << c.args << "\n" << r.out;
+        EXPECT_EQ(!r.err.empty(), c.err) << c.args << "\n" << r.err;
+        EXPECT_EQ(r.out.find("*****"), std::string::npos) << "no banner: " << c.args;
+        EXPECT_FALSE(fs::exists(dir / "outfile.txt")) << c.args;
+        EXPECT_FALSE(fs::exists(dir / "log.txt")) << c.args;
+    }
+    EXPECT_EQ(read_file(dir / "input.txt"),
+              read_file(fs::path(SLUG_SOURCE_DIR) / "examples" / "input.txt"));
+}
+
+TEST_F(CliRun, UnwritableOutputIsReportedWithStatus1AfterTheTable) {
+    // The folder exists when the command line is checked but is a file
+    // name that cannot be created: a path below /proc.
+    const Outcome r = run("input.txt --plot /proc/slugwell_test.svg --csv ok.csv");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot write SVG file /proc/slugwell_test.svg"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("The output file is outfile.txt"), std::string::npos) << "table written first";
+    EXPECT_EQ(csv_rows("ok.csv").size(), table_rows().size()) << "the other file is still written";
+}
+
+TEST_F(CliRun, InteractiveNameOfTheCsvFileIsNotOverwritten) {
+    // The name typed at the prompt is the file --csv names: the input file
+    // is kept and the refusal reported.
+    const std::string before = read_file(dir / "input.txt");
+    const Outcome r = run("--csv input.txt", "input.txt\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot write CSV file input.txt: it is the input file"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(read_file(dir / "input.txt"), before);
+}
+
+}  // namespace
+}  // namespace slug

@@ -1,0 +1,56 @@
+// Unit tests of the time loop's pieces: the clamp of small inverted values
+// and the number of times handled.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "compat/params.hpp"
+#include "run/time_loop_detail.hpp"
+
+namespace {
+
+using slug::timeloop_detail::clamp_inverted;
+using slug::timeloop_detail::time_count;
+
+TEST(TimeLoopClamp, ValuesBelowTheBoundBecomeZero) {
+    struct Case {
+        double in;
+        double out;
+    };
+    const double bound = 1.0e-5;
+    const double below = std::nextafter(bound, 0.0);
+    const Case cases[] = {
+        {bound, bound},  // exactly 1.0e-5 is kept
+        {std::nextafter(bound, 1.0), std::nextafter(bound, 1.0)},
+        {below, 0.0},
+        {0.0, 0.0},
+        {-0.0, 0.0},
+        {-0.3, 0.0},  // negative overshoot of the inversion
+        {-std::numeric_limits<double>::infinity(), 0.0},
+        {0.5, 0.5},
+        {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()},
+    };
+    for (const auto& c : cases) {
+        const double v = clamp_inverted(c.in);
+        EXPECT_EQ(v, c.out) << c.in;
+        EXPECT_FALSE(std::signbit(v)) << c.in;
+    }
+    // NaN is not below the bound: it passes to the table unchanged.
+    EXPECT_TRUE(std::isnan(clamp_inverted(std::nan(""))));
+}
+
+TEST(TimeLoopCount, CountIsLimitedToTheStoredTimes) {
+    struct Case {
+        int ntime;
+        int count;
+    };
+    const Case cases[] = {{0, 0}, {-3, 0}, {1, 1}, {200, 200}, {201, 200}, {1000000, 200}};
+    for (const auto& c : cases) {
+        slug::par4.NTIME = c.ntime;
+        EXPECT_EQ(time_count(), c.count) << c.ntime;
+    }
+    slug::par4.NTIME = 0;
+}
+
+}  // namespace
