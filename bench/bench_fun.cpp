@@ -9,7 +9,7 @@
 
 #include "compat/params.hpp"
 #include "fio/fio.hpp"
-#include "model/fun.hpp"
+#include "compat/fun.hpp"
 
 namespace {
 

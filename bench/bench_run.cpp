@@ -29,7 +29,7 @@
 #include "run/time_loop_detail.hpp"
 #include "fio/fio.hpp"
 #include "inversion/lapadc.hpp"
-#include "model/fun.hpp"
+#include "compat/fun.hpp"
 #include "special/kzeone.hpp"
 
 namespace {

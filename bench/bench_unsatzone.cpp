@@ -8,7 +8,7 @@
 #include "compat/params.hpp"
 #include "fio/fio.hpp"
 #include "model/bessel_iklog.hpp"
-#include "model/unsatzone.hpp"
+#include "compat/fun.hpp"
 
 namespace {
 

@@ -27,8 +27,7 @@
 #include "fio/fio.hpp"
 #include "fio/fixed_format.hpp"
 #include "inversion/lapadc.hpp"
-#include "model/fun.hpp"
-#include "model/fun_detail.hpp"
+#include "compat/fun.hpp"
 
 namespace slug {
 

@@ -22,8 +22,7 @@
 #include "run/time_loop_detail.hpp"
 #include "fio/capture.hpp"
 #include "fio/fio.hpp"
-#include "model/fun.hpp"
-#include "model/fun_detail.hpp"
+#include "compat/fun.hpp"
 
 namespace {
 
@@ -167,27 +166,6 @@ TEST(ParallelLoop, LogCaseWritesRecordsOfSeveralTimes) {
     // Seven transform evaluations per time, at most six records each:
     // more than 42 records come from more than one time.
     EXPECT_GT(records, 42u);
-}
-
-// Under the guard a root that cannot converge is thrown (the worker keeps
-// it for the main thread); nothing is written to the results file then.
-// Outside the guard the same call ends the process (tested with fun).
-TEST(DeferRootFailure, ThrowsOnlyWhileTheGuardIsAlive) {
-    set_blocks(Case{"guard", 5.0, 5.0, 10.0, 5.0, -1.0, 2});
-    std::complex<double> p(1.0, 1.0), f;
-    {
-        const slug::fun_detail::DeferRootFailure guard;
-        {
-            const slug::fun_detail::DeferRootFailure nested;
-        }
-        // The nested guard restored the outer one, not "off".
-        EXPECT_THROW(slug::fun(p, f), slug::fun_detail::RootFailure);
-    }
-    // With a tolerance that the roots meet, nothing is thrown.
-    slug::par7.EPS = 1e-10;
-    const slug::fun_detail::DeferRootFailure guard;
-    EXPECT_NO_THROW(slug::fun(p, f));
-    EXPECT_TRUE(std::isfinite(f.real()) && std::isfinite(f.imag()));
 }
 
 // The capture itself: writes of a thread with a sink go to the sink, the

@@ -31,13 +31,11 @@
 // combine as exponents; where the package gives no usable value (orders
 // far above the argument: I underflows, K overflows), logarithms and
 // ratios of consecutive orders from model/bessel_iklog are used instead.
-#include "model/unsatzone.hpp"
+#include "model/unsat_coefficient.hpp"
 
 #include <algorithm>
 #include <cmath>
 
-#include "compat/params.hpp"
-#include "fio/fio.hpp"
 #include "model/bessel_iklog.hpp"
 #include "special/besselsub/zbes.hpp"
 #include "special/cplx.hpp"
@@ -60,8 +58,7 @@ cplx cexpm1(const cplx& z) {
 //   U = (a/2)(S(1+R)/(1-R) - 1),  R = e^{-a L S}(1-S)/(1+S).
 // Both are evaluated with S - 1 = w/(1 + S), w = 4c/a, which is exact
 // algebra and keeps full relative accuracy when |p'| is small.
-cplx equal_exponents(const cplx& pp) {
-    const Par13& z = par13;
+cplx equal_exponents(const WellModel& z, const cplx& pp) {
     const double a = z.UA1;
     const cplx w = smith_div(4.0 * pp, cplx(a * z.XKD2, 0.0));
     const cplx s = principal_sqrt(1.0 + w);
@@ -98,23 +95,17 @@ cplx exp_or_zero(const cplx& z) {
     return std::exp(z);
 }
 
-// Diagnostic record of evaluation k (1..6): " IERRk= i  NZk= n".
-void log_status(int k, int ierr, int nz) {
-    static const char* const first[] = {"IERR1=", "IERR2=", "IERR3=", "IERR4=", "IERR5=", "IERR6="};
-    static const char* const second[] = {"  NZ1=", "  NZ2=", "  NZ3=", "  NZ4=", "  NZ5=", "  NZ6="};
-    write_list(kLogUnit, {first[k - 1], ierr, second[k - 1], nz});
-}
-
 // Evaluation k of the package: I (kind_i) or K of order nu at x, scaled
-// (KODE = 2, N = 1). Returns false when no usable value came back.
-bool package_value(int k, bool kind_i, double nu, const cplx& x, Val& v) {
+// (KODE = 2, N = 1). Returns false when no usable value came back; a
+// condition the package reports (ierr not 0) goes to the log.
+bool package_value(int k, bool kind_i, double nu, const cplx& x, Val& v, ModelLog* log) {
     double cyr = 0.0, cyi = 0.0;
     int nz = 0, ierr = 0;
     if (kind_i)
         zbesi(x.real(), x.imag(), nu, 2, 1, &cyr, &cyi, nz, ierr);
     else
         zbesk(x.real(), x.imag(), nu, 2, 1, &cyr, &cyi, nz, ierr);
-    if (ierr != 0) log_status(k, ierr, nz);
+    if (ierr != 0 && log != nullptr) log->events.push_back({ModelEvent::Kind::BesselStatus, k, ierr, nz, {}});
     // I_nu(x) = cy e^{|Re x|}, K_nu(x) = cy e^{-x}
     v.m = cplx(cyr, cyi);
     v.e = kind_i ? cplx(std::fabs(x.real()), 0.0) : -x;
@@ -131,8 +122,7 @@ double half_log_i_over_k(double nu, const cplx& x) {
 }
 
 // The Bessel branch for d = UA1 - UA2 with |d| >= 0.01, p' != 0.
-cplx bessel_branch(const cplx& pp, double d, bool& ok) {
-    const Par13& z = par13;
+cplx bessel_branch(const WellModel& z, const cplx& pp, double d, bool& ok, ModelLog* log) {
     const double ad = std::fabs(d);
     const double nu1 = z.UA1 / ad;
     const double nu2 = z.UA2 / ad;
@@ -160,14 +150,14 @@ cplx bessel_branch(const cplx& pp, double d, bool& ok) {
     Val i1{}, i2{}, i3{}, k1{}, k2{}, k3{};
     bool usable = true;
     if (dpos || bounded) {
-        usable &= package_value(1, true, nu1, x1, i1);
-        usable &= package_value(2, true, nu2, x1, i2);
-        if (bounded) usable &= package_value(3, true, nu1, x2, i3);
+        usable &= package_value(1, true, nu1, x1, i1, log);
+        usable &= package_value(2, true, nu2, x1, i2, log);
+        if (bounded) usable &= package_value(3, true, nu1, x2, i3, log);
     }
     if (!dpos || bounded) {
-        usable &= package_value(4, false, nu1, x1, k1);
-        usable &= package_value(5, false, nu2, x1, k2);
-        if (bounded) usable &= package_value(6, false, nu1, x2, k3);
+        usable &= package_value(4, false, nu1, x1, k1, log);
+        usable &= package_value(5, false, nu2, x1, k2, log);
+        if (bounded) usable &= package_value(6, false, nu1, x2, k3, log);
     }
     if (!usable) {
         // Logarithms and consecutive-order ratios, for all values alike.
@@ -214,32 +204,23 @@ cplx bessel_branch(const cplx& pp, double d, bool& ok) {
 
 }  // namespace
 
-void unsatzone(const std::complex<double>& pp, std::complex<double>& u) {
-    const Par13& z = par13;
+std::complex<double> unsat_coefficient(const WellModel& z, std::complex<double> pp, ModelLog* log) {
     const double d = z.UA1 - z.UA2;
     // Exponents closer than 0.01 in single precision count as equal.
-    if (std::fabs(d) < static_cast<double>(0.01f)) {
-        u = equal_exponents(pp);
-        return;
-    }
+    if (std::fabs(d) < static_cast<double>(0.01f)) return equal_exponents(z, pp);
     // No storage at the water table (p' = 0) or none in the zone (UA1 = 0):
     // the Bessel forms carry the factor sqrt(UA1 p'/XKD2) and U = 0, a top
     // without flow; the evaluations would be at a zero argument.
-    if (pp == cplx(0.0, 0.0) || z.UA1 == 0.0) {
-        u = cplx(0.0, 0.0);
-        return;
-    }
+    if (pp == cplx(0.0, 0.0) || z.UA1 == 0.0) return cplx(0.0, 0.0);
     bool ok = false;
-    const cplx v = bessel_branch(pp, d, ok);
+    const cplx v = bessel_branch(z, pp, d, ok, log);
     if (!ok) {
         // No method gave a value: the water table is left without coupling
         // information (U = 1) and the log says so.
-        write_list(kLogUnit, {"UNSATZONE: NO BESSEL METHOD GAVE U AT P=", pp.real(), pp.imag(),
-                              "; U = 1 USED"});
-        u = cplx(1.0, 0.0);
-        return;
+        if (log != nullptr) log->events.push_back({ModelEvent::Kind::NoBesselMethod, 0, 0, 0, pp});
+        return cplx(1.0, 0.0);
     }
-    u = v;
+    return v;
 }
 
 }  // namespace slug

@@ -16,16 +16,12 @@
 // The roots are found by Newton-Raphson on x sin x - U cos x, the first
 // from sqrt(U) (|U| < 1, where eps^2 ~ U) or pi/4, each later one from the
 // previous one plus pi (the roots are spaced by about pi).
-#include "model/fun.hpp"
+#include "model/laplace_head.hpp"
 
 #include <cmath>
-#include <cstdio>
-#include <string_view>
 
-#include "compat/params.hpp"
-#include "fio/fio.hpp"
-#include "model/fun_detail.hpp"
-#include "model/unsatzone.hpp"
+#include "model/series_detail.hpp"
+#include "model/unsat_coefficient.hpp"
 #include "special/cplx.hpp"
 #include "special/kzeone.hpp"
 
@@ -117,9 +113,9 @@ inline bool converging(double eps, const cplx& x, const cplx& y) {
 // C e = e/2 + (sin 2e zt - sin 2e zb)/(4 L), so the term is
 // K0 A^2 / (e q K1 (C e)): one complex division per term. sin 2w is formed
 // as 2 sin w cos w from the pair of w.
-inline cplx series_term(const cplx& e, const cplx& ccdp, double top, double bottom,
+inline cplx series_term(const cplx& e, double xkd, const cplx& ccdp, double top, double bottom,
                         double quarter_inv_len) {
-    const cplx q = principal_sqrt(par5.XKD * (e * e) + ccdp);
+    const cplx q = principal_sqrt(xkd * (e * e) + ccdp);
     cplx k0, k1;
     k0k1_scaled(q, k0, k1);
     cplx s1, c1, s2, c2;
@@ -131,44 +127,9 @@ inline cplx series_term(const cplx& e, const cplx& ccdp, double top, double bott
     return smith_div(k0 * (a * a), e * q * k1 * ce);
 }
 
-// Set on the threads of the parallel time loop: a root that does not
-// converge is thrown as RootFailure, so that the loop can report the
-// failure that the serial order meets first.
-thread_local bool t_defer_failure = false;
-
 }  // namespace
 
-namespace fun_detail {
-
-DeferRootFailure::DeferRootFailure() : previous_(t_defer_failure) { t_defer_failure = true; }
-DeferRootFailure::~DeferRootFailure() { t_defer_failure = previous_; }
-
-void report_root_failure() {
-    static constexpr std::string_view kMessage =
-        " PROGRAM STOPPED BECAUSE NEWTON-RAPHSON ITERATIONS EXCEED 100";
-    write_record(iounit.IOUT, kMessage);
-    std::fflush(stdout);
-    std::fwrite(kMessage.data(), 1, kMessage.size(), stderr);
-    std::fputc('\n', stderr);
-    std::fflush(stderr);
-    stop_run(1);
-}
-
-}  // namespace fun_detail
-
-namespace {
-
-// The root iteration did not converge: the message goes to the results
-// file and to the error stream, and the run ends with a failure status
-// (on a worker of the parallel loop: RootFailure is thrown instead).
-[[noreturn]] void newton_failure() {
-    if (t_defer_failure) throw fun_detail::RootFailure{};
-    fun_detail::report_root_failure();
-}
-
-}  // namespace
-
-namespace fun_detail {
+namespace series_detail {
 
 int term_count(int nterm, double xkd2) {
     const double v = nterm * std::pow(2.0, -std::log10(xkd2) - 2.0);
@@ -225,23 +186,23 @@ bool newton_root(const cplx& u, double eps, cplx& x, cplx& y, cplx& s, cplx& c, 
     }
 }
 
-}  // namespace fun_detail
+}  // namespace series_detail
 
-void fun(std::complex<double>& p, std::complex<double>& fp) {
-    const int nterms = fun_detail::term_count(par2.NTERM, par13.XKD2);
+std::complex<double> laplace_head(const WellModel& m, std::complex<double> p, ModelLog* log) {
+    const int nterms = series_detail::term_count(m.numerics.NTERM, m.XKD2);
 
     // Top-boundary coefficient, from the transform variable scaled to the
     // water table's storage.
-    const double sigma = 2.0 * (par5.RW * par5.RW / (par5.RC * par5.RC)) * par5.SY * par5.SL / par5.BB;
+    const double sigma = 2.0 * (m.RW * m.RW / (m.RC * m.RC)) * m.SY * m.SL / m.BB;
     const cplx pp = sigma * p;
-    cplx u;
-    unsatzone(pp, u);
+    const cplx u = unsat_coefficient(m, pp, log);
 
-    const double top = 1.0 - par11.XDD;     // screen top, height above the base
-    const double bottom = 1.0 - par11.XLD;  // screen bottom
-    const double len = par11.XLD - par11.XDD;
+    const double top = 1.0 - m.XDD;     // screen top, height above the base
+    const double bottom = 1.0 - m.XLD;  // screen bottom
+    const double len = m.XLD - m.XDD;
     const double quarter_inv_len = 0.25 / len;
-    const cplx ccdp = par6.CCD * p;
+    const double xkd = m.XKD;
+    const cplx ccdp = m.CCD * p;
 
     cplx sum(0.0, 0.0);
 
@@ -253,8 +214,7 @@ void fun(std::complex<double>& p, std::complex<double>& fp) {
             // No storage at all (SS = SY = 0): K0(q)/(q K1(q)) grows like
             // -ln q as q -> 0, so Omega is infinite and F = HOB/p in the
             // limit, a head that stays at its starting value.
-            fp = smith_div(cplx(par5.HOB, 0.0), p);
-            return;
+            return smith_div(cplx(m.HOB, 0.0), p);
         }
         const cplx q = principal_sqrt(ccdp);
         cplx k0, k1;
@@ -262,24 +222,25 @@ void fun(std::complex<double>& p, std::complex<double>& fp) {
         sum += smith_div(k0 * (len * len), q * k1);
         for (int n = 2; n <= nterms; ++n) {
             const cplx e((n - 1) * kPi, 0.0);
-            sum += series_term(e, ccdp, top, bottom, quarter_inv_len);
+            sum += series_term(e, xkd, ccdp, top, bottom, quarter_inv_len);
         }
     } else {
-        cplx x = fun_detail::first_start(u);
+        const double eps = m.numerics.EPS;
+        cplx x = series_detail::first_start(u);
         cplx y;
         cplx sy, cy;  // sin and cos at y
         for (int n = 1; n <= nterms; ++n) {
             // Each later root starts from y + pi, with the sine and cosine
             // carried over from y: one complex sine/cosine pair less per
             // root.
-            if (n >= 2) fun_detail::next_start(y, x, sy, cy);
-            if (!fun_detail::newton_root(u, par7.EPS, x, y, sy, cy, n >= 2)) newton_failure();
-            sum += series_term(x, ccdp, top, bottom, quarter_inv_len);
+            if (n >= 2) series_detail::next_start(y, x, sy, cy);
+            if (!series_detail::newton_root(u, eps, x, y, sy, cy, n >= 2)) throw RootIterationFailure();
+            sum += series_term(x, xkd, ccdp, top, bottom, quarter_inv_len);
         }
     }
 
-    const cplx omega = par6.SW + sum / len;
-    fp = smith_div(par5.HOB * omega, 1.0 + p * omega);
+    const cplx omega = m.SW + sum / len;
+    return smith_div(m.HOB * omega, 1.0 + p * omega);
 }
 
 }  // namespace slug

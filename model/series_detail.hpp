@@ -1,11 +1,11 @@
-// Pieces of the well response `fun` that tests exercise on their own: the
-// term count of the eigenvalue series and the Newton-Raphson iteration for
-// the roots of  eps * tan(eps) = U.
+// Pieces of the well response laplace_head that tests exercise on their
+// own: the term count of the eigenvalue series and the Newton-Raphson
+// iteration for the roots of  eps * tan(eps) = U.
 #pragma once
 
 #include <complex>
 
-namespace slug::fun_detail {
+namespace slug::series_detail {
 
 using cplx = std::complex<double>;
 
@@ -37,25 +37,4 @@ bool newton_root(const cplx& u, double eps, cplx& x, cplx& y, cplx& s, cplx& c, 
 // evaluation at x to rounding.
 void next_start(const cplx& y, cplx& x, cplx& s, cplx& c);
 
-// A root iteration that did not converge, thrown instead of ending the run
-// while a DeferRootFailure guard is alive on the calling thread.
-struct RootFailure {};
-
-// For its lifetime, fun on the calling thread throws RootFailure where it
-// would otherwise report the failure and end the run.
-class DeferRootFailure {
-public:
-    DeferRootFailure();
-    ~DeferRootFailure();
-    DeferRootFailure(const DeferRootFailure&) = delete;
-    DeferRootFailure& operator=(const DeferRootFailure&) = delete;
-
-private:
-    bool previous_;
-};
-
-// The failure of the root iteration: the message line in the results file
-// (and on the error stream), then the end of the run with status 1.
-[[noreturn]] void report_root_failure();
-
-}  // namespace slug::fun_detail
+}  // namespace slug::series_detail

@@ -9,31 +9,27 @@
 
 #include <cmath>
 #include <complex>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
 #include <vector>
 
-#include "compat/params.hpp"
-#include "fio/fio.hpp"
-#include "model/unsatzone.hpp"
+#include "model/unsat_coefficient.hpp"
 #include "special/besselsub/zbes.hpp"
 
 namespace {
 
 using cplx = std::complex<double>;
 
+// The zone that call_u evaluates.
+slug::WellModel g_zone;
+
 void set_zone(double ua1, double ua2, double xkd2, double ul1, double ul2) {
-    slug::par13 = {ua1, ua2, ul1, xkd2, ul2};
+    g_zone.UA1 = ua1;
+    g_zone.UA2 = ua2;
+    g_zone.UL1 = ul1;
+    g_zone.XKD2 = xkd2;
+    g_zone.UL2 = ul2;
 }
 
-cplx call_u(const cplx& pp) {
-    cplx u{-7.0, -7.0};
-    slug::unsatzone(pp, u);
-    return u;
-}
+cplx call_u(const cplx& pp, slug::ModelLog* log = nullptr) { return slug::unsat_coefficient(g_zone, pp, log); }
 
 // ---- reference: Riccati equation integrated from the top down ----------
 
@@ -271,32 +267,15 @@ TEST(UnsatzonePhysics, AllFourCasesAndEqualExponentsOnContours) {
 
 // ---- diagnostic records ---------------------------------------------------
 
-std::string run_with_log(const cplx& pp, cplx& u) {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "slug_unsatzone_log";
-    std::filesystem::create_directories(dir);
-    const std::string name = (dir / "log.txt").string();
-    { std::ofstream(name, std::ios::trunc); }
-    slug::open_log(slug::kLogUnit, name);
-    slug::unsatzone(pp, u);
-    slug::close_unit(slug::kLogUnit);
-    std::ifstream in(name);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-// The record the package's status would produce for evaluation k.
-std::string expected_record(int k, bool kind_i, double nu, const cplx& x) {
+// The event the package's status gives for evaluation k, if any.
+void expect_event(std::vector<slug::ModelEvent>& want, int k, bool kind_i, double nu, const cplx& x) {
     double cr = 0, ci = 0;
     int nz = 0, ierr = 0;
     if (kind_i)
         slug::zbesi(x.real(), x.imag(), nu, 2, 1, &cr, &ci, nz, ierr);
     else
         slug::zbesk(x.real(), x.imag(), nu, 2, 1, &cr, &ci, nz, ierr);
-    if (ierr == 0) return "";
-    char buf[64];
-    std::snprintf(buf, sizeof buf, " IERR%d= %d  NZ%d= %d\n", k, ierr, k, nz);
-    return buf;
+    if (ierr != 0) want.push_back({slug::ModelEvent::Kind::BesselStatus, k, ierr, nz, {}});
 }
 
 TEST(UnsatzoneLog, RecordsExactlyForFailedEvaluationsInOrder) {
@@ -311,6 +290,7 @@ TEST(UnsatzoneLog, RecordsExactlyForFailedEvaluationsInOrder) {
                                         {60.0, 60.02, 50.0, {1e-4, 1e-3}},
                                         {60.02, 60.0, 50.0, {1e-4, 1e-3}},
                                         {60.0, 60.02, 0.3, {1e-4, 1e-3}}};
+    int with_events = 0;
     for (const LogCase& c : cases) {
         set_zone(c.a1, c.a2, 0.1, c.ul1, 10.0);
         const double d = c.a1 - c.a2;
@@ -318,22 +298,33 @@ TEST(UnsatzoneLog, RecordsExactlyForFailedEvaluationsInOrder) {
         const cplx x1 = (2.0 / std::fabs(d)) * std::sqrt(c.a1 * c.pp / 0.1);
         const bool bounded = c.ul1 < 10.0;
         const cplx x2 = x1 * std::exp(-0.5 * d * c.ul1);
-        std::string want;
+        std::vector<slug::ModelEvent> want;
         if (d > 0 || bounded) {
-            want += expected_record(1, true, nu1, x1);
-            want += expected_record(2, true, nu2, x1);
-            if (bounded) want += expected_record(3, true, nu1, x2);
+            expect_event(want, 1, true, nu1, x1);
+            expect_event(want, 2, true, nu2, x1);
+            if (bounded) expect_event(want, 3, true, nu1, x2);
         }
         if (d < 0 || bounded) {
-            want += expected_record(4, false, nu1, x1);
-            want += expected_record(5, false, nu2, x1);
-            if (bounded) want += expected_record(6, false, nu1, x2);
+            expect_event(want, 4, false, nu1, x1);
+            expect_event(want, 5, false, nu2, x1);
+            if (bounded) expect_event(want, 6, false, nu1, x2);
         }
-        cplx u;
-        EXPECT_EQ(run_with_log(c.pp, u), want) << c.a1 << " " << c.a2 << " " << c.ul1;
+        slug::ModelLog log;
+        const cplx u = call_u(c.pp, &log);
+        ASSERT_EQ(log.events.size(), want.size()) << c.a1 << " " << c.a2 << " " << c.ul1;
+        for (std::size_t i = 0; i < want.size(); ++i) {
+            EXPECT_EQ(log.events[i].kind, want[i].kind);
+            EXPECT_EQ(log.events[i].k, want[i].k);
+            EXPECT_EQ(log.events[i].ierr, want[i].ierr);
+            EXPECT_EQ(log.events[i].nz, want[i].nz);
+        }
+        with_events += !want.empty();
+        // Without a log the value is the same: the log only listens.
+        EXPECT_EQ(call_u(c.pp), u);
         // Whatever the package reported, U is the zone's coefficient.
         EXPECT_LT(rel(u, reference_u(c.a1, c.a2, 0.1, c.ul1, bounded, c.pp)), 1e-8);
     }
+    EXPECT_GT(with_events, 0) << "the cases must include evaluations that report a condition";
 }
 
 }  // namespace

@@ -1,61 +1,58 @@
-// Tests of the well response fun: term count, root iteration, the series
-// against an independent 30-digit evaluation, limits of the well balance,
-// the top-without-flow limit, and the failure path of the root iteration.
+// Tests of the well response laplace_head: term count, root iteration, the
+// series against an independent 30-digit evaluation, limits of the well
+// balance, the top-without-flow limit, and the failure of the root
+// iteration.
 #include <gtest/gtest.h>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <complex>
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "compat/params.hpp"
-#include "fio/fio.hpp"
-#include "model/fun.hpp"
-#include "model/fun_detail.hpp"
+#include "model/laplace_head.hpp"
+#include "model/series_detail.hpp"
 #include "special/cplx.hpp"
 #include "special/kzeone.hpp"
 
 namespace {
 
 using cplx = std::complex<double>;
-using slug::fun_detail::first_start;
-using slug::fun_detail::newton_root;
-using slug::fun_detail::term_count;
+using slug::series_detail::first_start;
+using slug::series_detail::newton_root;
+using slug::series_detail::term_count;
 
 constexpr double kPi = 3.141592653589793;
 
-// Parameter set of one case, by block field name.
+// Parameter set of one case, by group name.
 using Params = std::map<std::string, double>;
 
+// The model of the case that call_fun evaluates.
+slug::WellModel g_model;
+
 void set_blocks(const Params& c) {
-    slug::reset_blocks();
-    slug::par2.NTERM = static_cast<int>(c.at("NTERM"));
-    slug::par5.XKD = c.at("XKD");
-    slug::par13.XKD2 = c.at("XKD");
-    slug::par6.CCD = c.at("CCD");
-    slug::par5.RW = c.at("RW");
-    slug::par5.RC = c.at("RC");
-    slug::par5.SY = c.at("SY");
-    slug::par5.SL = c.at("SL");
-    slug::par5.BB = c.at("BB");
-    slug::par11.XLD = c.at("XLD");
-    slug::par11.XDD = c.at("XDD");
-    slug::par6.SW = c.at("SW");
-    slug::par5.HOB = c.at("HOB");
-    slug::par13.UA1 = c.at("UA1");
-    slug::par13.UA2 = c.at("UA2");
-    slug::par13.UL1 = c.at("UL1");
-    slug::par13.UL2 = c.at("UL2");
-    slug::par7.EPS = 1.0e-10;
-    slug::iounit.IOUT = slug::kResultsUnit;
+    slug::WellModel m;
+    m.numerics.NTERM = static_cast<int>(c.at("NTERM"));
+    m.XKD = c.at("XKD");
+    m.XKD2 = c.at("XKD");
+    m.CCD = c.at("CCD");
+    m.RW = c.at("RW");
+    m.RC = c.at("RC");
+    m.SY = c.at("SY");
+    m.SL = c.at("SL");
+    m.BB = c.at("BB");
+    m.XLD = c.at("XLD");
+    m.XDD = c.at("XDD");
+    m.SW = c.at("SW");
+    m.HOB = c.at("HOB");
+    m.UA1 = c.at("UA1");
+    m.UA2 = c.at("UA2");
+    m.UL1 = c.at("UL1");
+    m.UL2 = c.at("UL2");
+    m.numerics.EPS = 1.0e-10;
+    g_model = m;
 }
 
 // A confined aquifer (SY = 0, so U = 0) with a fully penetrating screen.
@@ -72,11 +69,7 @@ Params water_table(double sy) {
             {"UA1", 5.0},  {"UA2", 5.0},  {"UL1", 10.0}, {"UL2", 5.0}};
 }
 
-cplx call_fun(cplx p) {
-    cplx f;
-    slug::fun(p, f);
-    return f;
-}
+cplx call_fun(cplx p) { return slug::laplace_head(g_model, p); }
 
 // Omega recovered from F = HOB Omega/(1 + p Omega).
 cplx omega_of(cplx p, cplx f, double hob) { return f / (hob - p * f); }
@@ -186,7 +179,7 @@ TEST(FunRoots, CarriedSinesGiveTheSameRoots) {
         for (int n = 1; n <= 480; ++n) {
             if (n >= 2) {
                 xa = ya + kPi;
-                slug::fun_detail::next_start(yb, xb, sb, cb);
+                slug::series_detail::next_start(yb, xb, sb, cb);
                 const double scale = std::max(std::abs(std::sin(xb)), std::abs(std::cos(xb)));
                 ASSERT_LE(std::abs(sb - std::sin(xb)), 5e-16 * scale) << u << " n = " << n;
                 ASSERT_LE(std::abs(cb - std::cos(xb)), 5e-16 * scale) << u << " n = " << n;
@@ -362,42 +355,15 @@ TEST(FunTopWithoutFlow, LimitIsContinuousWithATinyCoefficient) {
 
 // ---- failure of the root iteration --------------------------------------
 
-std::string slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-TEST(FunFailure, RootIterationFailureEndsTheRunWithStatusOne) {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("slug_fun_fail_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    std::fflush(nullptr);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        // Child: a run with the results file open and a tolerance that no
-        // root can meet.
-        if (::chdir(dir.c_str()) != 0) ::_exit(90);
-        if (!std::freopen("stdout.txt", "w", stdout)) ::_exit(91);
-        if (!std::freopen("stderr.txt", "w", stderr)) ::_exit(92);
-        set_blocks(water_table(0.2));
-        slug::open_results(slug::kResultsUnit, "outfile.txt");
-        slug::write_record(slug::kResultsUnit, " earlier line");
-        slug::par7.EPS = -1.0;
-        cplx p(1.0, 1.0), f;
-        slug::fun(p, f);
-        ::_exit(93);  // not reached: fun ends the run
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    const std::string msg = " PROGRAM STOPPED BECAUSE NEWTON-RAPHSON ITERATIONS EXCEED 100\n";
-    EXPECT_EQ(msg.size(), 62u);
-    EXPECT_EQ(slurp(dir / "outfile.txt"), " earlier line\n" + msg);
-    EXPECT_EQ(slurp(dir / "stderr.txt"), msg);
-    EXPECT_EQ(slurp(dir / "stdout.txt"), "");
-    std::filesystem::remove_all(dir);
+TEST(FunFailure, RootIterationFailureIsThrownToTheCaller) {
+    // A tolerance that no root can meet: the model reports the failure by
+    // its exception and leaves the caller's log as it was (the zone of this
+    // case has equal exponents, so no Bessel records).
+    set_blocks(water_table(0.2));
+    g_model.numerics.EPS = -1.0;
+    slug::ModelLog log;
+    EXPECT_THROW(slug::laplace_head(g_model, cplx(1.0, 1.0), &log), slug::RootIterationFailure);
+    EXPECT_TRUE(log.events.empty());
 }
 
 }  // namespace
