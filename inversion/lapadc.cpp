@@ -34,21 +34,26 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 
+// One sample F(p) of either kind of transform.
+using PlainTransform = void (*)(cplx& p, cplx& fp);
+inline void sample(PlainTransform fs, cplx& p, cplx& fp) { fs(p, fp); }
+inline void sample(const TransformRef& fs, cplx& p, cplx& fp) { fp = fs(p); }
+
 // Samples F at γ + i·s for s = 0, ω, 2ω, ... , nω and builds the diagonal
 // ε_j^{(k-j)}, j = 0..k, of Wynn's epsilon table of the partial sums
 // S_k = Σ_{i≤k} a_i z^i, with ε_{-1} = 0 and ε_0^{(k)} = S_k:
 //   ε_{j}^{(m)} = ε_{j-2}^{(m+1)} + 1 / (ε_{j-1}^{(m+1)} - ε_{j-1}^{(m)}).
 // On return work[n] = ε_n^{(0)}, the [n/2, n/2] Padé value of the series.
-void build_epsilon(double gamma, double omega, int n, const cplx& z,
-                   void (*fs)(cplx& p, cplx& fp), cplx* work) {
+template <class Fs>
+void build_epsilon(double gamma, double omega, int n, const cplx& z, const Fs& fs, cplx* work) {
     cplx p(gamma, 0.0);
     cplx fp;
-    fs(p, fp);
+    sample(fs, p, fp);
     const cplx a0 = fp * 0.5;
 
     double s = omega;
     p = cplx(gamma, s);
-    fs(p, fp);
+    sample(fs, p, fp);
     cplx w = z;
     cplx c = fp * w;
     work[0] = a0 + c;
@@ -63,7 +68,7 @@ void build_epsilon(double gamma, double omega, int n, const cplx& z,
         // caller stepping the same way would see.
         s += omega;
         p = cplx(gamma, s);
-        fs(p, fp);
+        sample(fs, p, fp);
         w = w * z;
         c = fp * w;
         work[0] += c;
@@ -87,16 +92,16 @@ void build_epsilon(double gamma, double omega, int n, const cplx& z,
 // starting from e_0 = 0 and q_1^{(i)} = a_{i+1}/a_i. The top entry of each
 // new column gives the continued-fraction coefficient
 //   d[0] = a_0, d[2m-1] = -q_m^{(0)}, d[2m] = -e_m^{(0)}.
-void build_qd(double gamma, double omega, int n, void (*fs)(cplx& p, cplx& fp), cplx* d,
-              cplx* work) {
+template <class Fs>
+void build_qd(double gamma, double omega, int n, const Fs& fs, cplx* d, cplx* work) {
     cplx p(gamma, 0.0);
     cplx fp;
-    fs(p, fp);
+    sample(fs, p, fp);
     const cplx a0 = fp * 0.5;
 
     double s = omega;
     p = cplx(gamma, s);
-    fs(p, fp);
+    sample(fs, p, fp);
     d[0] = a0;
     work[0] = cplx(0.0, 0.0);
     work[1] = smith_div(fp, a0);
@@ -109,7 +114,7 @@ void build_qd(double gamma, double omega, int n, void (*fs)(cplx& p, cplx& fp), 
 
         s += omega;
         p = cplx(gamma, s);
-        fs(p, fp);
+        sample(fs, p, fp);
         work[0] = cplx(0.0, 0.0);
         work[1] = smith_div(fp, previous);
         previous = fp;
@@ -157,11 +162,10 @@ cplx evaluate_fraction(int n, const cplx& z, const cplx* d, bool tail) {
     return smith_div(a_prev1, b_prev1);
 }
 
-}  // namespace
-
-void lapadc(double t, double gamma, double tper, int ninv, double& ft,
-            void (*fs)(std::complex<double>& p, std::complex<double>& fp), int minv, int inew,
-            std::complex<double>* d, std::complex<double>* work) {
+// The inversion for either kind of transform.
+template <class Fs>
+void invert(double t, double gamma, double tper, int ninv, double& ft, const Fs& fs, int minv, int inew, cplx* d,
+            cplx* work) {
     if (ninv <= 1) return;
     const int n = 2 * (ninv / 2);
 
@@ -179,6 +183,19 @@ void lapadc(double t, double gamma, double tper, int ninv, double& ft,
         v = evaluate_fraction(n, z, d, minv == 3).real();
     }
     ft = std::exp(gamma * t) * v / tper;
+}
+
+}  // namespace
+
+void lapadc(double t, double gamma, double tper, int ninv, double& ft,
+            void (*fs)(std::complex<double>& p, std::complex<double>& fp), int minv, int inew,
+            std::complex<double>* d, std::complex<double>* work) {
+    invert(t, gamma, tper, ninv, ft, fs, minv, inew, d, work);
+}
+
+void lapadc(double t, double gamma, double tper, int ninv, double& ft, TransformRef fs, int minv, int inew,
+            std::complex<double>* d, std::complex<double>* work) {
+    invert(t, gamma, tper, ninv, ft, fs, minv, inew, d, work);
 }
 
 }  // namespace slug

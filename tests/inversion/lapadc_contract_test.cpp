@@ -1,6 +1,7 @@
 // Calling contract of lapadc: sampling points and their order, what is
 // written where (guard slots past index N), reuse of the coefficients,
-// odd and too small term counts, the N = 2 closed form, and a zero sample.
+// odd and too small term counts, the N = 2 closed form, a zero sample, and
+// the entry for a transform with context.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -237,6 +238,49 @@ TEST(LapadcContract, ZeroFirstSampleGivesNonFiniteFraction) {
     }
     Arrays a(6);
     EXPECT_TRUE(std::isfinite(run(f_zero_at_gamma, 1.0, driver_gamma(1.0), 1.0, 6, 1, 1, a)));
+}
+
+// The entry for a transform with context runs the same routine: for every
+// selector, a fresh build and a reuse, the value and both arrays are those
+// of the plain entry bit for bit; and each transform sees its own context
+// (here a scale, so that a mix-up of contexts would show).
+TEST(LapadcContract, TransformWithContextGivesThePlainEntrysBits) {
+    const double tper = 3.0, gamma = driver_gamma(tper);
+    for (const KnownPair& pair : known_pairs()) {
+        for (int minv : {1, 2, 3}) {
+            for (int ninv : {2, 6, 9}) {
+                SCOPED_TRACE(::testing::Message() << pair.name << " minv=" << minv << " N=" << ninv);
+                Arrays plain(ninv), ref(ninv), scaled(ninv);
+                const auto with_context = [&pair](const cplx& p) {
+                    cplx q = p, fp;
+                    pair.F(q, fp);
+                    return fp;
+                };
+                const double factor = 4.0;  // a power of two: scaling is exact
+                const auto times_factor = [&pair, factor](const cplx& p) {
+                    cplx q = p, fp;
+                    pair.F(q, fp);
+                    return factor * fp;
+                };
+                for (int inew : {1, 0}) {
+                    const double t = inew == 1 ? 1.0 : 2.5;
+                    double a = -99.0, b = -99.0, c = -99.0;
+                    lapadc(t, gamma, tper, ninv, a, pair.F, minv, inew, plain.d.data(), plain.work.data());
+                    lapadc(t, gamma, tper, ninv, b, TransformRef(with_context), minv, inew, ref.d.data(),
+                           ref.work.data());
+                    lapadc(t, gamma, tper, ninv, c, TransformRef(times_factor), minv, inew, scaled.d.data(),
+                           scaled.work.data());
+                    EXPECT_EQ(a, b);
+                    EXPECT_EQ(plain.d, ref.d);
+                    EXPECT_EQ(plain.work, ref.work);
+                    // The inverse is linear in F: four times the value. The
+                    // tolerance is only a margin for rounding; a transform
+                    // called with the wrong context is off by the factor.
+                    EXPECT_NEAR(c, factor * a, 1e-12 * std::fabs(factor * a) + 1e-300);
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
