@@ -12,11 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "run/input_reader.hpp"
 #include "fit/fit_model.hpp"
 #include "fit/fit_solve.hpp"
-#include "compat/params.hpp"
-#include "fio/fio.hpp"
+#include "run/input_reader.hpp"
 
 namespace {
 
@@ -24,14 +22,10 @@ slug::BaseInput load_input() {
     namespace fs = std::filesystem;
     const fs::path file = fs::temp_directory_path() / ("slug_bench_fit_" + std::to_string(::getpid()) + ".txt");
     std::ofstream(file) << "bench\ns\ns\n2 1e-4 4e-4 0 2e-4 0\ns\ns\n1 1 0 0\ns\ns\n0.5 0.1 0.05 0.5 1.5 0\ns\ns\ns\n1\n1\n";
-    slug::reset_blocks();
-    std::snprintf(slug::par15.LONGNAME, sizeof slug::par15.LONGNAME, "%s", file.c_str());
-    std::snprintf(slug::par15.INFILE, sizeof slug::par15.INFILE, "%-20.20s", file.c_str());
     std::fflush(stdout);
-    slug::datainput();
-    slug::iounit.IOUT = slug::kResultsUnit;
+    const slug::InputValues values = slug::read_input(file.string());
     fs::remove(file);
-    return slug::capture_base_input();
+    return slug::BaseInput{values.well, slug::Numerics{}};
 }
 
 std::vector<double> times() {
@@ -62,7 +56,7 @@ void BM_FitKrSs(benchmark::State& state) {
     std::string err;
     obs.time = times();
     slug::forward_ratio(base, truth, obs.time, obs.value, err);
-    for (double& v : obs.value) v *= base.par5.HO;
+    for (double& v : obs.value) v *= base.well.ho;
     obs.line.assign(obs.time.size(), 0);
     int runs = 0;
     for (auto _ : state) {

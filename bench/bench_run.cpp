@@ -6,8 +6,11 @@
 //  - BM_FunEqual / BM_FunBessel: one evaluation of the well response at
 //    30, 480 and 1920 terms (XKD2 = 1e-2, 1e-6, 1e-8), for an unsaturated
 //    zone of equal exponents (closed-form U) and for the Bessel branch
-//    with orders near 1000 (UA1 = 100, UA2 = 100.1);
-//  - BM_Inversion: one de Hoog-Knight-Stokes inversion (7 evaluations);
+//    with orders near 1000 (UA1 = 100, UA2 = 100.1), through the classic
+//    entry fun over the parameter blocks; BM_HeadEqual / BM_HeadBessel the
+//    same through laplace_head on the model value;
+//  - BM_Inversion: one de Hoog-Knight-Stokes inversion (7 evaluations) of
+//    fun; BM_InversionModel the same of laplace_head through TransformRef;
 //  - BM_Run: the time loop over all times of an input file (no console),
 //    examples/input.txt (light) and bench/heavy.txt (200 times, 480 terms,
 //    orders 200/201), serial and on all hardware threads.
@@ -24,12 +27,13 @@
 #include <cstring>
 #include <string>
 
-#include "run/input_reader.hpp"
+#include "compat/fun.hpp"
 #include "compat/params.hpp"
-#include "run/time_loop_detail.hpp"
 #include "fio/fio.hpp"
 #include "inversion/lapadc.hpp"
-#include "compat/fun.hpp"
+#include "model/laplace_head.hpp"
+#include "run/input_reader.hpp"
+#include "run/time_loop.hpp"
 #include "special/kzeone.hpp"
 
 namespace {
@@ -105,6 +109,23 @@ void BM_FunBessel(benchmark::State& state) { fun_case(state, 100.0, 100.1); }
 BENCHMARK(BM_FunEqual)->Arg(30)->Arg(480)->Arg(1920);
 BENCHMARK(BM_FunBessel)->Arg(30)->Arg(480)->Arg(1920);
 
+void head_case(benchmark::State& state, double ua1, double ua2) {
+    const int terms = static_cast<int>(state.range(0));
+    set_blocks(xkd2_for(terms), ua1, ua2);
+    const slug::WellModel m = slug::model_from_blocks();
+    slug::ModelLog log;
+    for (auto _ : state) {
+        const cplx f = slug::laplace_head(m, kP, &log);
+        benchmark::DoNotOptimize(f);
+        log.events.clear();
+    }
+    state.SetItemsProcessed(state.iterations() * terms);
+}
+void BM_HeadEqual(benchmark::State& state) { head_case(state, 5.0, 5.0); }
+void BM_HeadBessel(benchmark::State& state) { head_case(state, 100.0, 100.1); }
+BENCHMARK(BM_HeadEqual)->Arg(30)->Arg(480)->Arg(1920);
+BENCHMARK(BM_HeadBessel)->Arg(30)->Arg(480)->Arg(1920);
+
 void BM_Inversion(benchmark::State& state) {
     set_blocks(1e-6, 5.0, 5.0);
     std::array<cplx, 104> d{}, work{};
@@ -118,34 +139,47 @@ void BM_Inversion(benchmark::State& state) {
 }
 BENCHMARK(BM_Inversion);
 
-// Reads an input file into the parameter blocks as a run does, with the
-// reader's console echo sent to /dev/null.
-bool load(const std::string& path) {
+void BM_InversionModel(benchmark::State& state) {
+    set_blocks(1e-6, 5.0, 5.0);
+    const slug::WellModel m = slug::model_from_blocks();
+    const auto head = [&m](const cplx& p) { return slug::laplace_head(m, p); };
+    std::array<cplx, 104> d{}, work{};
+    const double t = 10.0, gamma = 4.605170185988091 / t;
+    for (auto _ : state) {
+        double ft = 0.0;
+        slug::lapadc(t, gamma, t, 6, ft, slug::TransformRef(head), 3, 1, d.data(), work.data());
+        benchmark::DoNotOptimize(ft);
+    }
+    state.SetItemsProcessed(state.iterations() * 480 * 7);
+}
+BENCHMARK(BM_InversionModel);
+
+// Reads an input file as a run does, with the reader's console echo sent
+// to /dev/null.
+slug::InputValues load(const std::string& path) {
     std::fflush(stdout);
     const int saved = ::dup(1);
     const int null = ::open("/dev/null", O_WRONLY);
     ::dup2(null, 1);
     ::close(null);
-    slug::reset_blocks();
-    std::snprintf(slug::par15.LONGNAME, sizeof slug::par15.LONGNAME, "%s", path.c_str());
-    slug::datainput();
-    slug::par14.TC = slug::time_scale();
-    slug::iounit.IOUT = slug::kResultsUnit;
+    slug::InputValues v = slug::read_input(path);
     std::fflush(stdout);
     ::dup2(saved, 1);
     ::close(saved);
-    return !slug::datainput_record().input_error;
+    return v;
 }
 
 void run_case(benchmark::State& state, const char* file) {
-    if (!load(std::string(SLUG_SOURCE_DIR) + "/" + file)) {
+    const slug::InputValues v = load(std::string(SLUG_SOURCE_DIR) + "/" + file);
+    if (v.input_error) {
         state.SkipWithError("input file not read");
         return;
     }
-    const int threads = state.range(0) == 0 ? slug::timeloop_detail::worker_count() : 1;
-    static slug::timeloop_detail::Results r;
+    const slug::WellModel m = slug::make_well_model(v.well);
+    const int threads = state.range(0) == 0 ? slug::time_loop::worker_count() : 1;
+    static slug::time_loop::Results r;
     for (auto _ : state) {
-        slug::timeloop_detail::compute_results(r, threads);
+        slug::time_loop::compute_results(m, v.times, r, threads);
         benchmark::DoNotOptimize(r.ratio.data());
     }
     state.counters["threads"] = threads;

@@ -5,19 +5,25 @@
 
 #include <complex>
 
-#include "compat/params.hpp"
-#include "fio/fio.hpp"
 #include "model/bessel_iklog.hpp"
-#include "compat/fun.hpp"
+#include "model/unsat_coefficient.hpp"
 
 namespace {
 
+// The coefficient as the time loop evaluates it: on the model, with a log
+// of the package's conditions (emptied between evaluations).
 void run(benchmark::State& state, double a1, double a2, double ul1, std::complex<double> pp) {
-    slug::par13 = {a1, a2, ul1, 0.05, 10.0};
-    std::complex<double> u;
+    slug::WellModel m;
+    m.UA1 = a1;
+    m.UA2 = a2;
+    m.UL1 = ul1;
+    m.XKD2 = 0.05;
+    m.UL2 = 10.0;
+    slug::ModelLog log;
     for (auto _ : state) {
-        slug::unsatzone(pp, u);
+        const std::complex<double> u = slug::unsat_coefficient(m, pp, &log);
         benchmark::DoNotOptimize(u);
+        log.events.clear();
     }
 }
 

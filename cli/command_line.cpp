@@ -21,8 +21,6 @@
 
 namespace slug {
 
-RunOptions run_options;
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -153,9 +151,9 @@ CliResult parse_command_line(int argc, const char* const* argv) {
             return usage_error(
                 "--times: NCYCLE and NPERCYC must be at least 1");
         // NCYCLE*NPERCYC + 1 <= 200, written so that it cannot overflow.
-        if (o.times.ncycle > (kMaxGridTimes - 1) / o.times.npercyc)
+        if (o.times.ncycle > (kMaxOutputTimes - 1) / o.times.npercyc)
             return usage_error("--times: NCYCLE*NPERCYC + 1 must not exceed " +
-                               std::to_string(kMaxGridTimes) + " times");
+                               std::to_string(kMaxOutputTimes) + " times");
     }
 
     if (!o.input.empty()) {
@@ -183,14 +181,14 @@ CliResult parse_command_line(int argc, const char* const* argv) {
     return r;
 }
 
-int handle_command_line(int argc, const char* const* argv) {
+int handle_command_line(int argc, const char* const* argv, RunOptions& options) {
     const CliResult r = parse_command_line(argc, argv);
     std::fputs(r.out_text.c_str(), stdout);
     std::fputs(r.err_text.c_str(), stderr);
     std::fflush(stdout);
     std::fflush(stderr);
     if (!r.run) return r.status;
-    run_options = r.options;
+    options = r.options;
     return -1;
 }
 

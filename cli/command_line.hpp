@@ -14,25 +14,9 @@
 
 #include <string>
 
+#include "run/run_options.hpp"
+
 namespace slug {
-
-// Generated output times: NCYCLE*NPERCYC + 1 times ending at TEND with the
-// ratio 10^(1/NPERCYC) between neighbours.
-struct TimeGridOption {
-    double tend = 0.0;
-    int ncycle = 0;
-    int npercyc = 0;
-};
-
-// What the command line asked for. An empty input path means the
-// interactive run (prompt for the file name on the console).
-struct RunOptions {
-    std::string input;
-    std::string csv;   // empty: no CSV file
-    std::string plot;  // empty: no SVG picture
-    bool has_times = false;
-    TimeGridOption times;
-};
 
 // Outcome of parsing. When run is false the program prints out_text on
 // standard output and err_text on the error stream and ends with status;
@@ -49,21 +33,13 @@ struct CliResult {
 // input file), as usual for console tools.
 constexpr int kUsageStatus = 2;
 
-// Largest number of output times the program holds in one run.
-constexpr int kMaxGridTimes = 200;
-
 // Parses argv[1..argc-1]. argv[0] is not used (the program name shown in
 // messages is always "slugwell").
 CliResult parse_command_line(int argc, const char* const* argv);
 
-// Parses the command line of the program entry into run_options. Prints
-// help, version or a usage error itself and returns the status the
-// program ends with; returns -1 when the run goes on.
-int handle_command_line(int argc, const char* const* argv);
-
-// The options of the current run, set by the program entry after parsing
-// and read by the start-up and the time loop. Default: interactive run,
-// no extra outputs.
-extern RunOptions run_options;
+// Parses the command line of the program entry into options. Prints help,
+// version or a usage error itself and returns the status the program ends
+// with; returns -1 when the run goes on with options.
+int handle_command_line(int argc, const char* const* argv, RunOptions& options);
 
 }  // namespace slug

@@ -9,18 +9,17 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
-#include "run/input_reader.hpp"
+#include "fio/fio.hpp"
 #include "fit/fit_data.hpp"
 #include "fit/fit_model.hpp"
 #include "fit/fit_report.hpp"
+#include "model/laplace_head.hpp"
+#include "report/text_file.hpp"
 #include "run/input_check.hpp"
-#include "compat/params.hpp"
-#include "report/run_outputs.hpp"
-#include "fio/fio.hpp"
+#include "run/input_reader.hpp"
 
 namespace slug {
 
@@ -97,22 +96,16 @@ bool parse_double(const std::string& s, double& v) {
     return end == s.c_str() + s.size() && std::isfinite(v);
 }
 
-// Set while the fit runs: the model's root-iteration failure ends the
-// program from inside a forward run (as in a normal run), and this says
-// what that means for the fit.
-bool g_fit_running = false;
-std::string g_report_path;
-
-void report_stopped_fit() {
-    if (!g_fit_running) return;
-    g_fit_running = false;
-    const char* msg =
-        "slugwell fit: the fit failed: a forward run stopped in the model's root iteration (message above); "
-        "no estimates were produced\n";
-    std::fputs(msg, stderr);
+// A forward run stopped in the model's root iteration, whose message the
+// run has written: as in a normal run the program ends with status 1, and
+// the error stream and the report say what that means for the fit.
+int report_stopped_fit(const std::string& report_path) {
+    const std::string reason =
+        "a forward run stopped in the model's root iteration (message above); no estimates were produced\n";
+    std::fputs(("slugwell fit: the fit failed: " + reason).c_str(), stderr);
     std::string err;
-    write_text_file(g_report_path, std::string("FIT FAILED: ") + (msg + std::strlen("slugwell fit: the fit failed: ")),
-                    err);
+    write_text_file(report_path, "FIT FAILED: " + reason, err);
+    return 1;
 }
 
 }  // namespace
@@ -213,28 +206,22 @@ int fit_main(int argc, char** argv) {
 
     // The input file, read and checked as for a run.
     open_log(kLogUnit, "log.txt");
-    std::memset(par15.INFILE, ' ', kInfileLen);
-    std::memcpy(par15.INFILE, cmd.input.data(), std::min<std::size_t>(cmd.input.size(), kInfileLen));
-    par15.INFILE[kInfileLen] = '\0';
-    if (cmd.input.size() >= sizeof par15.LONGNAME) {
+    // The longest name a run takes (the system's PATH_MAX less its end).
+    if (cmd.input.size() > 4095) {
         std::fprintf(stderr, "slugwell fit: input file name too long\n");
         return 1;
     }
-    std::memcpy(par15.LONGNAME, cmd.input.c_str(), cmd.input.size() + 1);
-    datainput();
-    if (datainput_record().input_error) {
+    const InputValues values = read_input(cmd.input);
+    if (values.input_error) {
         std::fprintf(stderr, "slugwell fit: the input file %s could not be read (see above)\n", cmd.input.c_str());
         return 1;
     }
-    if (const std::string problem = check_input(datainput_record()); !problem.empty()) {
+    if (const std::string problem = check_input(values, make_well_model(values.well)); !problem.empty()) {
         std::fprintf(stderr, "slugwell fit: input error in %s: %s\n", cmd.input.c_str(), problem.c_str());
         return 1;
     }
-    // The results file is not written by a fit; the model's failure line
-    // for it is dropped (its message also goes to the error stream).
-    iounit.IOUT = kResultsUnit;
 
-    const BaseInput base = capture_base_input();
+    const BaseInput base{values.well, Numerics{}};
     if (const std::string why = check_fit_setup(base, obs, cmd.options); !why.empty()) {
         std::fprintf(stderr, "slugwell fit: %s\n", why.c_str());
         return 1;
@@ -252,14 +239,10 @@ int fit_main(int argc, char** argv) {
     std::printf("\n");
     std::fflush(stdout);
 
-    g_report_path = cmd.report;
-    g_fit_running = true;
-    static bool registered = false;
-    if (!registered) std::atexit(report_stopped_fit);
-    registered = true;
     const auto t0 = std::chrono::steady_clock::now();
     FitResult r = run_fit(base, obs, cmd.options);
     rc.wall_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    if (r.root_failure) return report_stopped_fit(cmd.report);
 
     // The fitted curve for the picture, on a fine logarithmic grid over the
     // observed times.
@@ -269,12 +252,15 @@ int fit_main(int argc, char** argv) {
         const int n = obs.time.size() > 1 ? 121 : 1;
         for (int i = 0; i < n; ++i) curve_t.push_back(std::pow(10.0, n > 1 ? a + (b - a) * i / (n - 1) : a));
         std::string err;
-        if (!forward_ratio(base, r.values, curve_t, curve_r, err)) {
-            r.ok = false;
-            r.error = "the fitted model cannot be drawn: " + err;
+        try {
+            if (!forward_ratio(base, r.values, curve_t, curve_r, err)) {
+                r.ok = false;
+                r.error = "the fitted model cannot be drawn: " + err;
+            }
+        } catch (const RootIterationFailure&) {
+            return report_stopped_fit(cmd.report);
         }
     }
-    g_fit_running = false;
 
     const std::string text = fit_report_text(rc, obs, r);
     std::fputs(("\n" + text).c_str(), stdout);
@@ -293,7 +279,7 @@ int fit_main(int argc, char** argv) {
     if (!cmd.plot.empty()) {
         std::vector<double> obs_ratio(obs.value);
         if (!cmd.options.normalized)
-            for (double& v : obs_ratio) v /= base.par5.HO;
+            for (double& v : obs_ratio) v /= base.well.ho;
         if (!write_text_file(cmd.plot, fit_svg(rc.title, obs.time, obs_ratio, curve_t, curve_r), error)) {
             std::fprintf(stderr, "slugwell fit: cannot write %s: %s\n", cmd.plot.c_str(), error.c_str());
             status = 1;

@@ -1,18 +1,20 @@
-// Forward model of the fit. Each run restores the parameter blocks from
-// the snapshot taken after the input file was read, puts the trial values
-// in, recomputes the dimensionless groups with the input reader's own
-// routines and the time scale with the start-up's, and runs the time loop
-// (numerical inversion at every observation time). The fit therefore
-// computes exactly what a run of the program with those values in the
-// input file would print.
+// Forward model of the fit. Each run puts the trial values in place of the
+// input file's, makes the model of them as the program's run does
+// (make_well_model) and runs the time loop (numerical inversion at every
+// observation time). The fit therefore computes exactly what a run of the
+// program with those values in the input file would print.
 #include "fit/fit_model.hpp"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 
+#include "fio/fio.hpp"
 #include "fit/fit_data.hpp"
-#include "run/time_loop_detail.hpp"
+#include "model/laplace_head.hpp"
+#include "report/model_log.hpp"
+#include "run/run_options.hpp"
+#include "run/time_loop.hpp"
 
 namespace slug {
 
@@ -65,34 +67,21 @@ double get_value(const FitValues& v, FitParam p) {
     return 0.0;
 }
 
-BaseInput capture_base_input() {
-    BaseInput b;
-    b.par2 = par2;
-    b.par5 = par5;
-    b.par6 = par6;
-    b.par7 = par7;
-    b.par11 = par11;
-    b.par13 = par13;
-    b.iounit = iounit;
-    b.rec = datainput_record();
-    return b;
-}
-
 FitValues base_values(const BaseInput& base) {
     FitValues v;
-    v.kr = base.par5.KR;
-    v.ss = base.par5.SS;
-    v.kz = base.rec.KZ;
-    v.hks = base.rec.HKS;
-    v.sy = base.par5.SY;
-    v.u1 = base.rec.U1;
-    v.u2 = base.rec.U2;
+    v.kr = base.well.kr;
+    v.ss = base.well.ss;
+    v.kz = base.well.kz;
+    v.hks = base.well.hks;
+    v.sy = base.well.sy;
+    v.u1 = base.well.u1;
+    v.u2 = base.well.u2;
     return v;
 }
 
 FitValues values_from(const BaseInput& base, std::span<const FitParam> params, std::span<const double> x) {
     FitValues v = base_values(base);
-    const double ratio0 = base.rec.KZ / base.par5.KR;
+    const double ratio0 = base.well.kz / base.well.kr;
     bool kz_set = false;
     double kzkr = ratio0;
     for (std::size_t i = 0; i < params.size() && i < x.size(); ++i) {
@@ -111,38 +100,35 @@ FitValues values_from(const BaseInput& base, std::span<const FitParam> params, s
     return v;
 }
 
-void set_blocks(const BaseInput& base, const FitValues& v) {
-    par2 = base.par2;
-    par5 = base.par5;
-    par6 = base.par6;
-    par7 = base.par7;
-    par11 = base.par11;
-    par13 = base.par13;
-    iounit = base.iounit;
-    InputRecord rec = base.rec;
-    par5.KR = v.kr;
-    par5.SS = v.ss;
-    par5.SY = v.sy;
-    rec.KZ = v.kz;
-    rec.HKS = v.hks;
-    rec.U1 = v.u1;
-    rec.U2 = v.u2;
-    derive_unsat_groups(rec);
-    derive_well_groups(rec);
-    par14.TC = time_scale();
-    par4.ITIME = 1;
+WellModel model_for(const BaseInput& base, const FitValues& v) {
+    WellInput in = base.well;
+    in.kr = v.kr;
+    in.ss = v.ss;
+    in.sy = v.sy;
+    in.kz = v.kz;
+    in.hks = v.hks;
+    in.u1 = v.u1;
+    in.u2 = v.u2;
+    WellModel m = make_well_model(in);
+    m.numerics = base.numerics;
+    return m;
 }
 
 bool forward_ratio(const BaseInput& base, const FitValues& v, std::span<const double> times,
                    std::vector<double>& ratio, std::string& error) {
-    set_blocks(base, v);
+    const WellModel model = model_for(base, v);
     ratio.assign(times.size(), 0.0);
-    timeloop_detail::Results r;
-    for (std::size_t start = 0; start < times.size(); start += kMaxTimes) {
-        const std::size_t m = std::min<std::size_t>(kMaxTimes, times.size() - start);
-        for (std::size_t i = 0; i < m; ++i) par12.TIMES[i] = times[start + i];
-        par4.NTIME = static_cast<int>(m);
-        timeloop_detail::compute_results(r);
+    time_loop::Results r;
+    for (std::size_t start = 0; start < times.size(); start += kMaxOutputTimes) {
+        const std::size_t m = std::min<std::size_t>(kMaxOutputTimes, times.size() - start);
+        try {
+            time_loop::compute_results(model, times.subspan(start, m), r);
+        } catch (const RootIterationFailure&) {
+            // The run's message (the results file of a fit is not open, so
+            // only the error stream shows it).
+            write_root_failure_message(kResultsUnit);
+            throw;
+        }
         // The loop stores its results from the last time to the first.
         for (std::size_t k = 0; k < m; ++k) ratio[start + m - 1 - k] = r.ratio[k];
     }

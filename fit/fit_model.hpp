@@ -1,6 +1,6 @@
-// Forward model of the fit: the program's own run (parameter blocks,
-// derived groups, time loop) evaluated at the observation times for a set
-// of aquifer values that override those of the input file.
+// Forward model of the fit: the program's own model (make_well_model) and
+// time loop evaluated at the observation times for a set of aquifer values
+// that override those of the input file.
 #pragma once
 
 #include <optional>
@@ -9,8 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "run/input_reader.hpp"
-#include "compat/params.hpp"
+#include "model/well_model.hpp"
 
 namespace slug {
 
@@ -41,41 +40,35 @@ struct FitValues {
 // Value of parameter p (KZ/KR for FitParam::KZKR).
 double get_value(const FitValues& v, FitParam p);
 
-// Everything the input file gave, as the reader and start-up left the
-// blocks: the snapshot from which every forward run starts.
+// Everything the input file gave: the values from which every forward run
+// starts, and the numerical controls of the model.
 struct BaseInput {
-    Par2 par2{};
-    Par5 par5{};
-    Par6 par6{};
-    Par7 par7{};
-    Par11 par11{};
-    Par13 par13{};
-    IoUnit iounit{};
-    InputRecord rec{};
+    WellInput well;
+    Numerics numerics;
 };
 
-// Takes the snapshot of the blocks and the reader's record.
-BaseInput capture_base_input();
-
-// The values of the snapshot.
+// The values of the input file that the fit may change.
 FitValues base_values(const BaseInput& base);
 
-// The values of a run: those of the snapshot, with the estimated
+// The values of a run: those of the input file, with the estimated
 // parameters params set to x (same order). The anisotropy enters as KZ
 // itself or as the ratio KZ/KR, whichever is estimated; when neither is,
 // the ratio of the input file is held while KR moves (anisotropy is
 // rarely resolved by a slug test and is usually assumed).
 FitValues values_from(const BaseInput& base, std::span<const FitParam> params, std::span<const double> x);
 
-// Sets the blocks for one run: the snapshot with the values v, every
-// derived group recomputed by the reader's own routines, and the time
-// scale TC.
-void set_blocks(const BaseInput& base, const FitValues& v);
+// The model of one run: the input file's values with v in place, made by
+// make_well_model as for a run of the program with those values in its
+// input file.
+WellModel model_for(const BaseInput& base, const FitValues& v);
 
 // Runs the model at the given times (any number: they are handed to the
-// time loop in chunks of at most 200, the capacity of the time list) and
+// time loop in chunks of at most kMaxOutputTimes, the capacity of a run's
+// time list, so that the log records come in the order of such runs) and
 // stores H/Ho at each in ratio (same order). Returns false with a message
-// when a value is not finite.
+// when a value is not finite. A root iteration that does not converge is
+// reported as in a run (its message on the error stream) and thrown on as
+// RootIterationFailure.
 bool forward_ratio(const BaseInput& base, const FitValues& v, std::span<const double> times,
                    std::vector<double>& ratio, std::string& error);
 

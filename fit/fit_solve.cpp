@@ -50,6 +50,8 @@
 #include <cmath>
 #include <memory>
 
+#include "model/laplace_head.hpp"
+
 namespace slug {
 
 namespace {
@@ -101,6 +103,7 @@ struct Context {
     std::vector<double> y;  // observations as H/Ho
     int runs = 0;
     std::string error;
+    bool root_failure = false;  // a forward run stopped in the root iteration
     std::vector<double> ratio;  // scratch
 };
 
@@ -118,10 +121,20 @@ bool residuals(Context& c, const std::vector<double>& lnp, std::vector<double>& 
     std::vector<double> x(lnp.size());
     for (std::size_t j = 0; j < lnp.size(); ++j) x[j] = std::exp(lnp[j]);
     const FitValues v = values_from(*c.base, c.opt->params, x);
+    // After a root failure no further run is made: the fit has ended.
+    if (c.root_failure) return false;
     ++c.runs;
     std::string err;
-    if (!forward_ratio(*c.base, v, c.obs->time, c.ratio, err)) {
-        c.error = "the forward run failed at " + describe_values(c, lnp) + ": " + err;
+    try {
+        if (!forward_ratio(*c.base, v, c.obs->time, c.ratio, err)) {
+            c.error = "the forward run failed at " + describe_values(c, lnp) + ": " + err;
+            return false;
+        }
+    } catch (const RootIterationFailure&) {
+        // Not thrown on through the solver's C code: noted, and the fit
+        // ends with it.
+        c.root_failure = true;
+        c.error = "a forward run stopped in the model's root iteration at " + describe_values(c, lnp);
         return false;
     }
     f.resize(c.y.size());
@@ -238,7 +251,7 @@ std::string check_fit_setup(const BaseInput& base, const Observations& obs, cons
             if (opt.params[k] == p) return "parameter " + std::string(fit_param_name(p)) + " is named twice";
         kz = kz || p == FitParam::KZ;
         kzkr = kzkr || p == FitParam::KZKR;
-        if (p == FitParam::HKS && !(base.rec.HKS > 0.0))
+        if (p == FitParam::HKS && !(base.well.hks > 0.0))
             return "hks cannot be estimated: the input file has no skin (HKS not greater than 0)";
         const double start = get_value(base_values(base), p);
         if (!(start > 0.0) || !std::isfinite(start))
@@ -279,7 +292,7 @@ FitResult run_fit(const BaseInput& base, const Observations& obs, const FitOptio
     c.obs = &obs;
     c.opt = &opt;
     c.tr.resize(m);
-    const double ho = base.par5.HO;
+    const double ho = base.well.ho;
     c.y.resize(n);
     for (std::size_t i = 0; i < n; ++i) c.y[i] = opt.normalized ? obs.value[i] : obs.value[i] / ho;
 
@@ -327,6 +340,7 @@ FitResult run_fit(const BaseInput& base, const Observations& obs, const FitOptio
     r.iterations = static_cast<int>(gsl_multifit_nlinear_niter(w.get()));
     if (!c.error.empty()) {
         r = failure(c.error);
+        r.root_failure = c.root_failure;
         r.forward_runs = c.runs;
         return r;
     }
@@ -345,6 +359,7 @@ FitResult run_fit(const BaseInput& base, const Observations& obs, const FitOptio
     std::vector<std::vector<double>> J;
     if (!residuals(c, lnp, f) || !jacobian_lnp(c, lnp, J)) {
         r = failure(c.error);
+        r.root_failure = c.root_failure;
         r.forward_runs = c.runs;
         return r;
     }

@@ -31,6 +31,7 @@ struct FitOptions {
 struct FitResult {
     bool ok = false;
     std::string error;  // why the fit failed (ok false)
+    bool root_failure = false;  // a forward run stopped in the model's root iteration
 
     std::vector<FitParam> params;
     std::vector<double> estimate;                 // natural units

@@ -20,8 +20,8 @@
 #include <cmath>
 #include <string>
 
-#include "compat/params.hpp"
 #include "fio/fio.hpp"
+#include "run/run_options.hpp"
 
 namespace slug {
 
@@ -63,62 +63,66 @@ std::string check(const Value& x, Rule rule) {
 
 }  // namespace
 
-std::string check_input(const InputRecord& r) {
+std::string check_input(const InputValues& in, const WellModel& m) {
+    const WellInput& w = in.well;
+    // The screen depths in order, as the echo showed them.
+    const ScreenDepths r = screen_depths(w);
     const std::pair<Value, Rule> values[] = {
-        {{"BB", "aquifer thickness", 2, par5.BB}, Rule::Positive},
-        {{"KR", "radial hydraulic conductivity", 2, par5.KR}, Rule::Positive},
-        {{"KZ", "vertical hydraulic conductivity", 2, r.KZ}, Rule::Positive},
-        {{"HKS", "hydraulic conductivity of the skin", 2, r.HKS}, Rule::Any},
-        {{"SS", "specific storage", 2, par5.SS}, Rule::NonNegative},
-        {{"SY", "specific yield", 2, par5.SY}, Rule::NonNegative},
-        {{"U1", "decay rate of the moisture capacity", 3, r.U1}, Rule::Positive},
-        {{"U2", "decay rate of the unsaturated conductivity", 3, r.U2}, Rule::NonNegative},
-        {{"U3", "thickness of the unsaturated zone", 3, r.U3}, Rule::NonNegative},
-        {{"U4", "thickness at which the unsaturated zone counts as unbounded", 3, r.U4}, Rule::NonNegative},
-        {{"HO", "initial displacement", 4, par5.HO}, Rule::NonZero},
-        {{"RW", "screen radius", 4, par5.RW}, Rule::Positive},
-        {{"RC", "casing radius", 4, par5.RC}, Rule::Positive},
-        {{"ZPD", "depth of the screen top", 4, r.ZPD}, Rule::Any},
-        {{"ZPL", "depth of the screen bottom", 4, r.ZPL}, Rule::Any},
-        {{"DS", "skin thickness", 4, r.DS}, Rule::Any},
+        {{"BB", "aquifer thickness", 2, w.bb}, Rule::Positive},
+        {{"KR", "radial hydraulic conductivity", 2, w.kr}, Rule::Positive},
+        {{"KZ", "vertical hydraulic conductivity", 2, w.kz}, Rule::Positive},
+        {{"HKS", "hydraulic conductivity of the skin", 2, w.hks}, Rule::Any},
+        {{"SS", "specific storage", 2, w.ss}, Rule::NonNegative},
+        {{"SY", "specific yield", 2, w.sy}, Rule::NonNegative},
+        {{"U1", "decay rate of the moisture capacity", 3, w.u1}, Rule::Positive},
+        {{"U2", "decay rate of the unsaturated conductivity", 3, w.u2}, Rule::NonNegative},
+        {{"U3", "thickness of the unsaturated zone", 3, w.u3}, Rule::NonNegative},
+        {{"U4", "thickness at which the unsaturated zone counts as unbounded", 3, w.u4}, Rule::NonNegative},
+        {{"HO", "initial displacement", 4, w.ho}, Rule::NonZero},
+        {{"RW", "screen radius", 4, w.rw}, Rule::Positive},
+        {{"RC", "casing radius", 4, w.rc}, Rule::Positive},
+        {{"ZPD", "depth of the screen top", 4, r.zpd}, Rule::Any},
+        {{"ZPL", "depth of the screen bottom", 4, r.zpl}, Rule::Any},
+        {{"DS", "skin thickness", 4, w.ds}, Rule::Any},
     };
     for (const auto& [value, rule] : values) {
         std::string msg = check(value, rule);
         if (!msg.empty()) return msg;
     }
 
-    if (par5.SL == 0.0) return "the screen has zero length: ZPD = ZPL = " + show(r.ZPD) + " (data line 4)";
-    if (r.ZPD < 0.0)
-        return "ZPD = " + show(r.ZPD) + " (depth of the screen top, data line 4) lies above the top of the aquifer (0)";
-    if (r.ZPL > par5.BB)
-        return "ZPL = " + show(r.ZPL) + " (depth of the screen bottom, data line 4) lies below the base of the aquifer (BB = " +
-               show(par5.BB) + ")";
+    if (m.SL == 0.0) return "the screen has zero length: ZPD = ZPL = " + show(r.zpd) + " (data line 4)";
+    if (r.zpd < 0.0)
+        return "ZPD = " + show(r.zpd) + " (depth of the screen top, data line 4) lies above the top of the aquifer (0)";
+    if (r.zpl > w.bb)
+        return "ZPL = " + show(r.zpl) + " (depth of the screen bottom, data line 4) lies below the base of the aquifer (BB = " +
+               show(w.bb) + ")";
 
-    if (par4.NTIME > kMaxTimes)
-        return "NTIME = " + std::to_string(par4.NTIME) + " (number of output times, data line 5) is more than " +
-               std::to_string(kMaxTimes);
-    for (int i = 1; i <= par4.NTIME; ++i) {
-        const Value t{"time", "output time", 5 + i, par12.TIMES[static_cast<std::size_t>(i - 1)]};
+    if (in.ntime > kMaxOutputTimes)
+        return "NTIME = " + std::to_string(in.ntime) + " (number of output times, data line 5) is more than " +
+               std::to_string(kMaxOutputTimes);
+    for (int i = 1; i <= in.ntime; ++i) {
+        const auto k = static_cast<std::size_t>(i - 1);
+        const Value t{"time", "output time", 5 + i, k < in.times.size() ? in.times[k] : 0.0};
         std::string msg = check(t, Rule::Positive);
         if (!msg.empty()) return msg;
     }
 
     const std::pair<const char*, double> derived[] = {
-        {"HOB = HO/BB", par5.HOB},   {"SW (skin factor)", par6.SW}, {"XKD", par5.XKD},
-        {"CCD", par6.CCD},           {"XKD2", par13.XKD2},          {"XDD", par11.XDD},
-        {"XLD", par11.XLD},          {"UA1 = U1*BB", par13.UA1},    {"UA2 = U2*BB", par13.UA2},
-        {"UL1 = U3/BB", par13.UL1}, {"UL2 = U4/BB", par13.UL2},
+        {"HOB = HO/BB", m.HOB},   {"SW (skin factor)", m.SW}, {"XKD", m.XKD},
+        {"CCD", m.CCD},           {"XKD2", m.XKD2},          {"XDD", m.XDD},
+        {"XLD", m.XLD},           {"UA1 = U1*BB", m.UA1},    {"UA2 = U2*BB", m.UA2},
+        {"UL1 = U3/BB", m.UL1},   {"UL2 = U4/BB", m.UL2},
     };
     for (const auto& [name, v] : derived)
         if (!std::isfinite(v)) return std::string("the derived group ") + name + " is not finite (" + show(v) + ")";
-    const double tc = par5.RC * par5.RC / (2.0 * par5.SL * par5.KR);
+    const double tc = m.TC;
     if (!std::isfinite(tc) || !(tc > 0.0)) return "the time scale RC*RC/(2*SL*KR) is not usable (" + show(tc) + ")";
-    if (!(par13.XKD2 > 0.0)) return "the anisotropy group XKD2 = (KZ/KR)*(RW/BB)^2 underflows to 0";
+    if (!(m.XKD2 > 0.0)) return "the anisotropy group XKD2 = (KZ/KR)*(RW/BB)^2 underflows to 0";
 
     // Term count of the eigenvalue series, formed as the model forms it.
-    const double v = par2.NTERM * std::pow(2.0, -std::log10(par13.XKD2) - 2.0);
+    const double v = m.numerics.NTERM * std::pow(2.0, -std::log10(m.XKD2) - 2.0);
     if (!(v + 0.5 < static_cast<double>(INT_MAX) + 1.0))
-        return "the anisotropy group XKD2 = (KZ/KR)*(RW/BB)^2 = " + show(par13.XKD2) +
+        return "the anisotropy group XKD2 = (KZ/KR)*(RW/BB)^2 = " + show(m.XKD2) +
                " is too small: its eigenvalue series would need more than " + std::to_string(INT_MAX) + " terms";
     return {};
 }

@@ -4,13 +4,15 @@
 
 #include <string>
 
+#include "model/well_model.hpp"
 #include "run/input_reader.hpp"
 
 namespace slug {
 
 // The first value of the input (in file order) that the model cannot use,
 // as one line of text naming the value and the reason; empty when every
-// value is usable. Reads the parameter blocks and the reader's record.
-std::string check_input(const InputRecord& rec);
+// value is usable. v holds the values read (and the run's time list), m
+// the model made of them (make_well_model), whose groups are checked too.
+std::string check_input(const InputValues& v, const WellModel& m);
 
 }  // namespace slug

@@ -4,7 +4,7 @@
 // handler that unwinds back to here.
 #include "run/input_memory.hpp"
 
-#include "run/input_reader.hpp"
+#include <string>
 
 namespace slug {
 
@@ -16,13 +16,13 @@ struct EndOfInput {};
 
 }  // namespace
 
-ReadStatus datainput_memory(std::string_view text) {
+ReadStatus read_input_memory(std::string_view text, InputValues& values) {
     substitute_input(kInputUnit, text.data(), text.size());
     const FatalHandler previous = set_fatal_handler(end_of_input);
     ReadStatus status = ReadStatus::Ok;
     try {
-        datainput();
-        if (datainput_record().input_error) status = ReadStatus::InputError;
+        values = read_input("");
+        if (values.input_error) status = ReadStatus::InputError;
     } catch (const EndOfInput&) {
         status = ReadStatus::EndOfFile;
     }

@@ -1,36 +1,26 @@
 // Input reader: the fixed line order of the input file (title, skipped
 // heading lines, the aquifer, unsaturated-zone and well lines, the count and
-// the output times), the console echo of what was read, and the
-// dimensionless groups of the model, each product and quotient evaluated
-// left to right in the order written below.
+// the output times) and the console echo of what was read, with the
+// dimensionless groups of the model (model/well_model) that the echo shows.
 #include "run/input_reader.hpp"
 
-#include <algorithm>
-#include <cstring>
+#include <fstream>
+#include <initializer_list>
 #include <string>
-#include <utility>
 
-#include "compat/params.hpp"
 #include "fio/fio.hpp"
+#include "run/run_options.hpp"
 
 namespace slug {
 
 namespace {
 
-InputRecord g_record;
-
-// The name to open: the whole name as typed, trailing blanks removed.
-std::string input_name() {
-    std::string name = par15.LONGNAME[0] != '\0' ? std::string(par15.LONGNAME)
-                                                 : std::string(par15.INFILE, kInfileLen);
-    while (!name.empty() && name.back() == ' ') name.pop_back();
-    return name;
-}
-
-bool read_values(int line, std::initializer_list<ReadTarget> targets) {
+// Reads the targets from the input file; on an input error notes the line
+// in v, reports it on the console and closes the file.
+bool read_values(InputValues& v, int line, std::initializer_list<ReadTarget> targets) {
     if (read_unit_list(kInputUnit, targets) == ReadStatus::Ok) return true;
-    g_record.input_error = true;
-    g_record.error_line = line;
+    v.input_error = true;
+    v.error_line = line;
     write_list(kConsole, {" While readling line=", line, " Encount             an Input Error"});
     close_unit(kInputUnit);
     return false;
@@ -38,43 +28,15 @@ bool read_values(int line, std::initializer_list<ReadTarget> targets) {
 
 }  // namespace
 
-const InputRecord& datainput_record() { return g_record; }
+InputValues read_input(const std::string& name) {
+    InputValues v;
+    WellInput& w = v.well;
 
-void derive_unsat_groups(const InputRecord& r) {
-    par13.UA1 = r.U1 * par5.BB;
-    par13.UA2 = r.U2 * par5.BB;
-    par13.UL1 = r.U3 / par5.BB;
-    par13.UL2 = r.U4 / par5.BB;
-}
-
-void derive_well_groups(const InputRecord& r) {
-    par5.SL = r.ZPL - r.ZPD;
-    par5.HOB = par5.HO / par5.BB;
-
-    // Skin: a skin zone of conductivity HKS and thickness DS around the
-    // screen; HKS <= 0 means there is none.
-    if (r.HKS > 0.0)
-        par6.SW = ((par5.KR / r.HKS) * r.DS) / par5.RW;
-    else
-        par6.SW = 0.0;
-
-    par5.XKD = (par5.RW * par5.RW * r.KZ) / (par5.KR * par5.BB * par5.BB);
-    par6.CCD = (2.0 * par5.SS * par5.RW * par5.RW * par5.SL) / (par5.RC * par5.RC);
-
-    par13.XKD2 = (r.KZ / par5.KR) * (par5.RW / par5.BB) * (par5.RW / par5.BB);
-    par11.XDD = r.ZPD / par5.BB;
-    par11.XLD = r.ZPL / par5.BB;
-}
-
-double time_scale() { return par5.RC * par5.RC / (2.0 * par5.SL * par5.KR); }
-
-void datainput() {
-    g_record = InputRecord{};
-    InputRecord& r = g_record;
-
-    open_input(kInputUnit, input_name());
-    const std::string title = read_unit_text(kInputUnit, 70);
-    write_list(kConsole, {title});
+    std::string path = name;
+    while (!path.empty() && path.back() == ' ') path.pop_back();
+    open_input(kInputUnit, path);
+    v.title = read_unit_text(kInputUnit, 70);
+    write_list(kConsole, {v.title});
 
     int line = 1;
     read_unit_skip(kInputUnit);
@@ -82,67 +44,76 @@ void datainput() {
     read_unit_skip(kInputUnit);
 
     // Aquifer line.
-    if (!read_values(line, {ReadTarget::real(par5.BB), ReadTarget::real(par5.KR), ReadTarget::real(r.KZ),
-                            ReadTarget::real(r.HKS), ReadTarget::real(par5.SS), ReadTarget::real(par5.SY)}))
-        return;
-    write_list(kConsole, {"BB=", par5.BB, " Kr=", par5.KR, " KZ=", r.KZ, "HKS= ", r.HKS, " SS=", par5.SS});
+    if (!read_values(v, line, {ReadTarget::real(w.bb), ReadTarget::real(w.kr), ReadTarget::real(w.kz),
+                               ReadTarget::real(w.hks), ReadTarget::real(w.ss), ReadTarget::real(w.sy)}))
+        return v;
+    write_list(kConsole, {"BB=", w.bb, " Kr=", w.kr, " KZ=", w.kz, "HKS= ", w.hks, " SS=", w.ss});
 
     // Unsaturated-zone line.
     line = 3;
     read_unit_skip(kInputUnit);
     read_unit_skip(kInputUnit);
-    if (!read_values(line, {ReadTarget::real(r.U1), ReadTarget::real(r.U2), ReadTarget::real(r.U3),
-                            ReadTarget::real(r.U4)}))
-        return;
+    if (!read_values(v, line, {ReadTarget::real(w.u1), ReadTarget::real(w.u2), ReadTarget::real(w.u3),
+                               ReadTarget::real(w.u4)}))
+        return v;
     write_list(kConsole, {"Finished  reading line 3."});
-    derive_unsat_groups(r);
-
-    par7.EPS = 1.0e-10;
-    par7.TOLINV = 1.0e-4;
-    par2.NTERM = 30;
-    par2.NINV = 6;
-    par2.MINV = 3;
     line = 4;
 
     // Well line.
     read_unit_skip(kInputUnit);
     read_unit_skip(kInputUnit);
-    if (!read_values(line, {ReadTarget::real(par5.HO), ReadTarget::real(par5.RW), ReadTarget::real(par5.RC),
-                            ReadTarget::real(r.ZPD), ReadTarget::real(r.ZPL), ReadTarget::real(r.DS)}))
-        return;
-    if (!(r.ZPD < r.ZPL)) {
-        write_list(kConsole, {"Top and bottom Screen Depth Reversed"});
-        std::swap(r.ZPD, r.ZPL);
-        r.reversed = true;
-    }
-    derive_well_groups(r);
-    if (r.HKS > 0.0)
-        write_list(kConsole, {"HKS=", r.HKS, " DS=", r.DS, " SW =", par6.SW});
+    if (!read_values(v, line, {ReadTarget::real(w.ho), ReadTarget::real(w.rw), ReadTarget::real(w.rc),
+                               ReadTarget::real(w.zpd), ReadTarget::real(w.zpl), ReadTarget::real(w.ds)}))
+        return v;
+    const ScreenDepths depths = screen_depths(w);
+    v.reversed = depths.reversed;
+    if (depths.reversed) write_list(kConsole, {"Top and bottom Screen Depth Reversed"});
+    const WellModel m = make_well_model(w);
+    if (w.hks > 0.0)
+        write_list(kConsole, {"HKS=", w.hks, " DS=", w.ds, " SW =", m.SW});
     else
         write_list(kConsole, {"No Skin Effect"});
-    write_list(kConsole, {" XKD=", par5.XKD});
-    write_list(kConsole, {" CCD=", par6.CCD});
-    write_list(kConsole, {" XLD=", par11.XLD, " XDD=", par11.XDD});
-    write_list(kConsole, {" ZPD=", r.ZPD, " ZPL=", r.ZPL, " BB=", par5.BB});
+    write_list(kConsole, {" XKD=", m.XKD});
+    write_list(kConsole, {" CCD=", m.CCD});
+    write_list(kConsole, {" XLD=", m.XLD, " XDD=", m.XDD});
+    write_list(kConsole, {" ZPD=", depths.zpd, " ZPL=", depths.zpl, " BB=", w.bb});
 
-    // Count line and the time list, one time per line. Times beyond the
-    // capacity of TIMES are read (so that their lines are checked like the
-    // others) but not stored; the start-up rejects such a count.
-    par4.ITIME = 1;
+    // Count line and the time list, one time per line.
     line = 5;
     read_unit_skip(kInputUnit);
     read_unit_skip(kInputUnit);
     read_unit_skip(kInputUnit);
-    if (!read_values(line, {ReadTarget::integer(par4.NTIME)})) return;
-    for (int i = 1; i <= par4.NTIME; ++i) {
+    if (!read_values(v, line, {ReadTarget::integer(v.ntime)})) return v;
+    for (int i = 1; i <= v.ntime; ++i) {
         ++line;
-        double spare = 0.0;
-        double& dest = i <= kMaxTimes ? par12.TIMES[static_cast<std::size_t>(i - 1)] : spare;
-        if (!read_values(line, {ReadTarget::real(dest)})) return;
+        double time = 0.0;
+        if (!read_values(v, line, {ReadTarget::real(time)})) return v;
+        if (i <= kMaxOutputTimes) v.times.push_back(time);
     }
 
     write_list(kConsole, {" End  Reading Input Data"});
     close_unit(kInputUnit);
+    return v;
+}
+
+std::string input_title(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    if (!in || !std::getline(in, line)) return {};
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    constexpr std::size_t kTitleLen = 70;
+    if (line.size() > kTitleLen) {
+        std::size_t cut = kTitleLen;
+        const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(line[i]); };
+        // line[cut] continues a UTF-8 character: drop that character whole.
+        if ((byte(cut) & 0xC0) == 0x80) {
+            std::size_t k = cut;
+            while (k > 0 && (byte(k - 1) & 0xC0) == 0x80) --k;
+            if (k > 0 && byte(k - 1) >= 0xC0) cut = k - 1;
+        }
+        line.resize(cut);
+    }
+    return line;
 }
 
 }  // namespace slug

@@ -1,40 +1,41 @@
-// Input reader of slugwell: reads the input file named in par15, echoes it
-// on the console, derives the dimensionless groups and fills the parameter
-// blocks.
+// Input reader of slugwell: reads an input file of fixed line order,
+// echoes on the console what it read and the dimensionless groups derived
+// from it, and returns the values.
 #pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/well_model.hpp"
 
 namespace slug {
 
-// Reads the input file (unit 11) and fills the parameter blocks. An input
-// error (a value that is not a number of its kind) is reported on the
-// console with its data-line number; the reader then closes the file and
-// returns, and datainput_record().input_error tells the caller.
-void datainput();
-
-// What one call of datainput met. The values that the blocks do not keep
-// (KZ, HKS, DS, the screen depths, U1 to U4) are held here for the checks
-// of the start-up; ZPD and ZPL are in order (after any exchange).
-struct InputRecord {
-    bool input_error;  // the reader stopped at an input error
-    int error_line;    // data line of that error (2, 3, 4, 5, 5+k)
-    bool reversed;     // the screen depths were exchanged
-    double KZ, HKS, DS, ZPD, ZPL;
-    double U1, U2, U3, U4;
+// What the reader read. After an input error the values read before it
+// are kept and the later ones are 0 (times: those read).
+struct InputValues {
+    std::string title;  // the title line as echoed (70 columns)
+    WellInput well;     // screen depths as given
+    bool reversed = false;  // the screen depths were given bottom first
+    int ntime = 0;      // the count of output times, as read
+    // The output times in file order: the first min(ntime, kMaxOutputTimes)
+    // of the list (times beyond that capacity are read, so that their lines
+    // are checked like the others, but not kept; the start-up rejects such
+    // a count).
+    std::vector<double> times;
+    bool input_error = false;  // the reader stopped at an input error
+    int error_line = 0;        // data line of that error (2, 3, 4, 5, 5+k)
 };
-const InputRecord& datainput_record();
 
-// The dimensionless groups, each product and quotient evaluated left to
-// right as written. The reader computes them from what it read; the fit
-// recomputes them, through these same routines, for every trial value.
-// Unsaturated zone: UA1 = U1*BB, UA2 = U2*BB, UL1 = U3/BB, UL2 = U4/BB.
-void derive_unsat_groups(const InputRecord& r);
-// Well and aquifer (from BB, KR, SS, HO, RW, RC in the blocks and KZ, HKS,
-// DS and the ordered depths ZPD < ZPL of the record): SL, HOB, SW, XKD,
-// CCD, XKD2, XDD, XLD.
-void derive_well_groups(const InputRecord& r);
+// Reads the input file `name` (trailing blanks dropped) on unit 11. An
+// input error (a value that is not a number of its kind) is reported on
+// the console with its data-line number; the reader then closes the file
+// and returns with input_error set. A file that cannot be opened, or that
+// ends before the reader is done, is a fatal condition of the unit layer.
+InputValues read_input(const std::string& name);
 
-// The time scale TC = RC*RC/(2*SL*KR) that the start-up derives after the
-// reader has returned.
-double time_scale();
+// The title line of an input file as the picture shows it: the first 70
+// characters of the first line (a multi-byte UTF-8 character cut by the
+// 70-character limit is dropped whole). Empty when the file cannot be read.
+std::string input_title(const std::string& path);
 
 }  // namespace slug

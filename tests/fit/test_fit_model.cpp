@@ -1,13 +1,14 @@
-// The fit's forward model is the program's own run: the blocks it sets for
-// trial values must be exactly those the reader fills from an input file
+// The fit's forward model is the program's own run: the model it makes of
+// trial values must be exactly the one a run makes of an input file
 // holding those values, and its results those of the time loop.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <span>
 #include <vector>
 
 #include "fit/fit_model.hpp"
-#include "run/time_loop_detail.hpp"
+#include "model/test_model_fields.hpp"
+#include "run/time_loop.hpp"
 #include "test_fit_support.hpp"
 
 namespace {
@@ -15,20 +16,15 @@ namespace {
 using slug::FitParam;
 using slug::FitValues;
 
-// Every block the model reads, compared bit for bit (the groups must come
-// from the same expressions, in the same order of evaluation).
-void expect_same_blocks(const slug::BaseInput& a, const char* what) {
-    EXPECT_EQ(0, std::memcmp(&a.par5, &slug::par5, sizeof a.par5)) << what << ": par5";
-    EXPECT_EQ(0, std::memcmp(&a.par6, &slug::par6, sizeof a.par6)) << what << ": par6";
-    EXPECT_EQ(0, std::memcmp(&a.par11, &slug::par11, sizeof a.par11)) << what << ": par11";
-    EXPECT_EQ(0, std::memcmp(&a.par13, &slug::par13, sizeof a.par13)) << what << ": par13";
-    EXPECT_EQ(0, std::memcmp(&a.par2, &slug::par2, sizeof a.par2)) << what << ": par2";
-    EXPECT_EQ(0, std::memcmp(&a.par7, &slug::par7, sizeof a.par7)) << what << ": par7";
+// The whole model compared bit for bit (the groups must come from the same
+// expressions, in the same order of evaluation).
+void expect_same_model(const slug::WellModel& a, const slug::WellModel& b, const char* what) {
+    EXPECT_EQ(slugtest::first_difference(a, b), "") << what;
 }
 
-TEST(FitModel, TrialValuesGiveTheBlocksOfAnInputFileWithThoseValues) {
-    // Each row changes the values the fit may move; the blocks set by the
-    // fit must equal those the reader makes of a file with the new values.
+TEST(FitModel, TrialValuesGiveTheModelOfAnInputFileWithThoseValues) {
+    // Each row changes the values the fit may move; the model of the fit
+    // must equal the one a run makes of a file with the new values.
     struct Row {
         const fittest::Setting* start;
         double kr, kz, hks, ss, sy, u1, u2;
@@ -47,15 +43,11 @@ TEST(FitModel, TrialValuesGiveTheBlocksOfAnInputFileWithThoseValues) {
         changed.sy = row.sy;
         changed.u1 = row.u1;
         changed.u2 = row.u2;
-        const slug::BaseInput want = fittest::load(changed);
-        const double want_tc = slug::par5.RC * slug::par5.RC / (2.0 * slug::par5.SL * slug::par5.KR);
+        const slug::WellModel want = slug::make_well_model(fittest::load(changed).well);
 
         const slug::BaseInput base = fittest::load(*row.start);
         FitValues v{row.kr, row.ss, row.kz, row.hks, row.sy, row.u1, row.u2};
-        slug::set_blocks(base, v);
-        expect_same_blocks(want, row.start->name);
-        EXPECT_EQ(slug::par14.TC, want_tc) << row.start->name;
-        EXPECT_EQ(slug::par4.ITIME, 1);
+        expect_same_model(slug::model_for(base, v), want, row.start->name);
     }
 }
 
@@ -94,11 +86,8 @@ TEST(FitModel, ResultsAreThoseOfTheTimeLoopInAnyNumberOfChunks) {
     // evaluate them (it stores from the last time to the first).
     for (std::size_t start : {std::size_t{0}, std::size_t{200}}) {
         const std::size_t m = start == 0 ? 200 : 50;
-        slug::set_blocks(base, v);
-        for (std::size_t i = 0; i < m; ++i) slug::par12.TIMES[i] = times[start + i];
-        slug::par4.NTIME = static_cast<int>(m);
-        slug::timeloop_detail::Results r;
-        slug::timeloop_detail::compute_results(r);
+        slug::time_loop::Results r;
+        slug::time_loop::compute_results(slug::model_for(base, v), std::span(times).subspan(start, m), r);
         for (std::size_t i = 0; i < m; ++i) EXPECT_EQ(all[start + i], r.ratio[m - 1 - i]) << "time " << times[start + i];
     }
     // A plausible response: starts near 1 and falls.

@@ -24,7 +24,7 @@ TEST(FitOutputs, ReportCsvAndPictureOfAFit) {
     truth.kr *= 2.0;
     truth.kz *= 2.0;
     const slug::Observations obs =
-        fittest::synthetic(base, truth, fittest::log_times(0.2, 60.0, 20), 0.005 * base.par5.HO, 5);
+        fittest::synthetic(base, truth, fittest::log_times(0.2, 60.0, 20), 0.005 * base.well.ho, 5);
     const slug::FitResult r = slug::run_fit(base, obs, slug::FitOptions{});
     ASSERT_TRUE(r.ok) << r.error;
 

@@ -103,7 +103,7 @@ void noisy_fits(const std::vector<Case>& cs) {
         for (int draw = 0; draw < 3; ++draw) {
             seed += 101;
             const slug::BaseInput base = fittest::load(*c.setting);
-            const double sd = 0.005 * base.par5.HO;
+            const double sd = 0.005 * base.well.ho;
             const slug::Observations obs = fittest::synthetic(base, c.truth, c.times, sd, seed);
             FitOptions opt;
             opt.params = c.params;
@@ -169,19 +169,19 @@ TEST(FitSolve, ObservationsAsHeadRatioGiveTheSameFit) {
     FitValues truth = slug::base_values(base);
     truth.kr *= 1.7;
     truth.kz *= 1.7;
-    slug::Observations obs = fittest::synthetic(base, truth, test_times(), 0.005 * base.par5.HO, 3);
+    slug::Observations obs = fittest::synthetic(base, truth, test_times(), 0.005 * base.well.ho, 3);
     FitOptions opt;
     const FitResult heads = slug::run_fit(base, obs, opt);
-    for (double& v : obs.value) v /= base.par5.HO;
+    for (double& v : obs.value) v /= base.well.ho;
     opt.normalized = true;
     const FitResult ratio = slug::run_fit(base, obs, opt);
     ASSERT_TRUE(heads.ok && ratio.ok);
     // The same minimization in other units: the same optimum up to the
     // solver's stopping test (relative steps of 1e-9, after rounding).
     EXPECT_NEAR(heads.estimate[0], ratio.estimate[0], 1e-6 * ratio.estimate[0]);
-    EXPECT_NEAR(heads.rmse, ratio.rmse * base.par5.HO, 1e-6 * heads.rmse);
-    EXPECT_NEAR(heads.residual[5], ratio.residual[5] * base.par5.HO, 1e-9);
-    EXPECT_NEAR(heads.fitted[5] + heads.residual[5], obs.value[5] * base.par5.HO, 1e-15);
+    EXPECT_NEAR(heads.rmse, ratio.rmse * base.well.ho, 1e-6 * heads.rmse);
+    EXPECT_NEAR(heads.residual[5], ratio.residual[5] * base.well.ho, 1e-9);
+    EXPECT_NEAR(heads.fitted[5] + heads.residual[5], obs.value[5] * base.well.ho, 1e-15);
 }
 
 TEST(FitSolve, BoundsHoldTheEstimateAndSayWhenItSitsOnOne) {
@@ -217,7 +217,7 @@ TEST(FitSolve, ParametersTheDataCannotSeeAreReported) {
     full.zpl = full.bb;
     const slug::BaseInput base = fittest::load(full);
     const slug::Observations obs =
-        fittest::synthetic(base, slug::base_values(base), test_times(), 0.005 * base.par5.HO, 11);
+        fittest::synthetic(base, slug::base_values(base), test_times(), 0.005 * base.well.ho, 11);
     FitOptions opt;
     opt.params = {FitParam::KR, FitParam::KZ};
     const FitResult r = slug::run_fit(base, obs, opt);
@@ -287,7 +287,7 @@ TEST(FitSolve, AForwardRunWithoutAFiniteValueStopsTheFit) {
     // A snapshot whose casing radius is not a number: every run gives NaN.
     slug::BaseInput base = fittest::load(fittest::kConfined);
     const slug::Observations obs = fittest::synthetic(base, slug::base_values(base), test_times());
-    base.par5.RC = std::nan("");
+    base.well.rc = std::nan("");
     FitOptions opt;
     const FitResult r = slug::run_fit(base, obs, opt);
     EXPECT_FALSE(r.ok);
@@ -298,6 +298,25 @@ TEST(FitSolve, AForwardRunWithoutAFiniteValueStopsTheFit) {
     EXPECT_TRUE(r.estimate.empty());
 }
 
+TEST(FitSolve, ARootIterationFailureEndsTheFitAtOnce) {
+    // A water table (its eigenvalues come from the root iteration) with a
+    // tolerance no root can meet: the first forward run stops, its message
+    // goes to the error stream once, and no further run is made.
+    slug::BaseInput base = fittest::load(fittest::kWaterTable);
+    const slug::Observations obs = fittest::synthetic(base, slug::base_values(base), test_times());
+    ASSERT_EQ(obs.time.size(), test_times().size());
+    base.numerics.EPS = -1.0;
+    ::testing::internal::CaptureStderr();
+    const FitResult r = slug::run_fit(base, obs, FitOptions{});
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.root_failure);
+    EXPECT_EQ(r.forward_runs, 1);
+    EXPECT_NE(r.error.find("root iteration"), std::string::npos) << r.error;
+    EXPECT_TRUE(r.estimate.empty());
+    EXPECT_EQ(err, " PROGRAM STOPPED BECAUSE NEWTON-RAPHSON ITERATIONS EXCEED 100\n");
+}
+
 TEST(FitSolve, AParameterDrivenOutOfReachIsFlagged) {
     // Heads above Ho cannot be matched; the misfit falls as KR goes to 0,
     // and the estimate that results must carry the warning.
@@ -305,7 +324,7 @@ TEST(FitSolve, AParameterDrivenOutOfReachIsFlagged) {
     slug::Observations obs;
     for (double t : test_times()) {
         obs.time.push_back(t);
-        obs.value.push_back(base.par5.HO * 1.5);
+        obs.value.push_back(base.well.ho * 1.5);
     }
     FitOptions opt;
     opt.params = {FitParam::KR};

@@ -15,12 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "run/input_reader.hpp"
+#include "fio/fio.hpp"
 #include "fit/fit_data.hpp"
 #include "fit/fit_model.hpp"
 #include "fit/fit_solve.hpp"
-#include "compat/params.hpp"
-#include "fio/fio.hpp"
+#include "run/input_reader.hpp"
 
 namespace fittest {
 
@@ -76,20 +75,15 @@ inline std::string get_file(const fs::path& p) {
     return ss.str();
 }
 
-// Reads the setting through the program's reader (as a run does, with the
-// start-up's IOUT) and returns the snapshot the fit starts from.
+// Reads the setting through the program's reader (as a run does) and
+// returns what the fit starts from.
 inline slug::BaseInput load(const Setting& s) {
-    slug::reset_blocks();
     const fs::path dir = scratch(s.name);
     const fs::path file = dir / "input.txt";
     put_file(file, input_text(s));
-    const std::string name = file.string();
-    std::snprintf(slug::par15.LONGNAME, sizeof slug::par15.LONGNAME, "%s", name.c_str());
-    std::snprintf(slug::par15.INFILE, sizeof slug::par15.INFILE, "%-20.20s", name.c_str());
-    slug::datainput();
-    slug::iounit.IOUT = slug::kResultsUnit;
+    const slug::InputValues values = slug::read_input(file.string());
     fs::remove_all(dir);
-    return slug::capture_base_input();
+    return slug::BaseInput{values.well, slug::Numerics{}};
 }
 
 // n times spaced evenly in log time from t0 to t1.
@@ -113,7 +107,7 @@ inline slug::Observations synthetic(const slug::BaseInput& base, const slug::Fit
     std::normal_distribution<double> noise(0.0, 1.0);
     for (std::size_t i = 0; i < times.size(); ++i) {
         obs.time.push_back(times[i]);
-        obs.value.push_back(base.par5.HO * ratio[i] + (noise_sd > 0.0 ? noise_sd * noise(gen) : 0.0));
+        obs.value.push_back(base.well.ho * ratio[i] + (noise_sd > 0.0 ? noise_sd * noise(gen) : 0.0));
         obs.line.push_back(static_cast<int>(i) + 1);
     }
     return obs;

@@ -17,12 +17,12 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <vector>
 
-#include "compat/params.hpp"
-#include "run/time_loop_detail.hpp"
-#include "fio/capture.hpp"
 #include "fio/fio.hpp"
-#include "compat/fun.hpp"
+#include "model/well_model.hpp"
+#include "run/results_table.hpp"
+#include "run/time_loop.hpp"
 
 namespace {
 
@@ -35,36 +35,35 @@ struct Case {
     int ntime;
 };
 
-// A water table with a partial screen, skin and an unsaturated zone; the
-// times are spread over five decades from 0.1 TC.
-void set_blocks(const Case& c) {
-    slug::reset_blocks();
-    slug::par2.NTERM = 30;
-    slug::par2.NINV = 6;
-    slug::par2.MINV = 3;
-    slug::par7.TOLINV = 1.0e-4;
-    slug::par7.EPS = c.eps;
-    slug::par5.XKD = slug::par13.XKD2 = 1e-3;
-    slug::par6.CCD = 2e-4;
-    slug::par5.RW = 0.05;
-    slug::par5.RC = 0.04;
-    slug::par5.SY = 0.2;
-    slug::par5.SL = 2.0;
-    slug::par5.BB = 10.0;
-    slug::par11.XLD = 0.6;
-    slug::par11.XDD = 0.4;
-    slug::par6.SW = 1.0;
-    slug::par5.HO = 0.5;
-    slug::par5.HOB = 0.05;
-    slug::par13.UA1 = c.ua1;
-    slug::par13.UA2 = c.ua2;
-    slug::par13.UL1 = c.ul1;
-    slug::par13.UL2 = c.ul2;
-    slug::par14.TC = 2.0;
-    slug::par4.NTIME = c.ntime;
-    for (int i = 0; i < c.ntime; ++i)
-        slug::par12.TIMES[static_cast<std::size_t>(i)] = 0.2 * std::pow(10.0, 5.0 * i / (c.ntime - 1));
-    slug::iounit.IOUT = slug::kResultsUnit;
+// A water table with a partial screen, skin and an unsaturated zone.
+slug::WellModel model_of(const Case& c) {
+    slug::WellModel m;
+    m.numerics.EPS = c.eps;
+    m.XKD = m.XKD2 = 1e-3;
+    m.CCD = 2e-4;
+    m.RW = 0.05;
+    m.RC = 0.04;
+    m.SY = 0.2;
+    m.SL = 2.0;
+    m.BB = 10.0;
+    m.XLD = 0.6;
+    m.XDD = 0.4;
+    m.SW = 1.0;
+    m.HO = 0.5;
+    m.HOB = 0.05;
+    m.UA1 = c.ua1;
+    m.UA2 = c.ua2;
+    m.UL1 = c.ul1;
+    m.UL2 = c.ul2;
+    m.TC = 2.0;
+    return m;
+}
+
+// The times, spread over five decades from 0.1 TC.
+std::vector<double> times_of(const Case& c) {
+    std::vector<double> t;
+    for (int i = 0; i < c.ntime; ++i) t.push_back(0.2 * std::pow(10.0, 5.0 * i / (c.ntime - 1)));
+    return t;
 }
 
 std::string slurp(const fs::path& p) {
@@ -89,13 +88,12 @@ RunOutput run(const Case& c, int threads) {
         if (::chdir(dir.c_str()) != 0) ::_exit(90);
         if (!std::freopen("console.txt", "w", stdout)) ::_exit(91);
         if (!std::freopen("errors.txt", "w", stderr)) ::_exit(92);
-        set_blocks(c);
         slug::open_log(slug::kLogUnit, "log.txt");
         slug::open_results(slug::kResultsUnit, "outfile.txt");
         slug::write_record(slug::kResultsUnit, " setting line");
-        static slug::timeloop_detail::Results r;
-        slug::timeloop_detail::compute_results(r, threads);
-        slug::timeloop_detail::write_report(r);
+        static slug::time_loop::Results r;
+        slug::time_loop::compute_or_stop(model_of(c), times_of(c), r, threads);
+        slug::write_report(r, std::string(20, ' '));
         slug::stop_run(0);
     }
     RunOutput out;
@@ -168,53 +166,16 @@ TEST(ParallelLoop, LogCaseWritesRecordsOfSeveralTimes) {
     EXPECT_GT(records, 42u);
 }
 
-// The capture itself: writes of a thread with a sink go to the sink, the
-// replay gives the same record, and the sink is per thread.
-TEST(WriteCapture, CapturesOnlyTheCallingThreadAndReplaysTheSameText) {
-    slug::WriteCapture sink;
-    {
-        const slug::ScopedWriteCapture guard(&sink);
-        slug::write_list(slug::kLogUnit, {"IERR1=", 4, "  NZ1=", 0});
-        std::thread other([] { EXPECT_FALSE(slug::capture_write(slug::kLogUnit, "x\n", "(A)")); });
-        other.join();
-    }
-    EXPECT_FALSE(slug::capture_write(slug::kLogUnit, "x\n", "(A)"));
-    ASSERT_EQ(sink.size(), 1u);
-    EXPECT_EQ(sink[0].unit, slug::kLogUnit);
-    EXPECT_EQ(sink[0].text, " IERR1= 4  NZ1= 0\n");
-    EXPECT_EQ(sink[0].format, "list io");
-
-    // Replayed into a file: the same bytes as the write made directly.
-    const fs::path dir = fs::temp_directory_path() / ("slug_capture_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const std::string name = (dir / "replay.txt").string();
-    slug::open_results(slug::kResultsUnit, name);
-    sink.clear();
-    {
-        const slug::ScopedWriteCapture guard(&sink);
-        slug::write_list(slug::kResultsUnit, {"IERR1=", 4, "  NZ1=", 0});
-        slug::write_record(slug::kResultsUnit, "   row   ", "(5X,A)");
-        slug::write_list(slug::kResultsUnit, std::vector<slug::ListItem>{});
-    }
-    EXPECT_EQ(slurp(name), "");  // nothing written while captured
-    slug::replay_writes(sink);
-    slug::close_unit(slug::kResultsUnit);
-    EXPECT_EQ(slurp(name), " IERR1= 4  NZ1= 0\n   row   \n\n");
-    ASSERT_EQ(sink.size(), 3u);
-    EXPECT_EQ(sink[1].format, "(5X,A)");
-    fs::remove_all(dir);
-}
-
 TEST(WorkerCount, EnvironmentOverridesTheHardwareCount) {
     ::setenv("SLUGWELL_THREADS", "3", 1);
-    EXPECT_EQ(slug::timeloop_detail::worker_count(), 3);
+    EXPECT_EQ(slug::time_loop::worker_count(), 3);
     for (const char* bad : {"0", "-2", "two", "3x", ""}) {
         ::setenv("SLUGWELL_THREADS", bad, 1);
-        EXPECT_GE(slug::timeloop_detail::worker_count(), 1) << bad;
+        EXPECT_GE(slug::time_loop::worker_count(), 1) << bad;
     }
     ::unsetenv("SLUGWELL_THREADS");
     const unsigned hw = std::thread::hardware_concurrency();
-    EXPECT_EQ(slug::timeloop_detail::worker_count(), hw == 0 ? 1 : static_cast<int>(hw));
+    EXPECT_EQ(slug::time_loop::worker_count(), hw == 0 ? 1 : static_cast<int>(hw));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The input reader fed from memory (datainput_memory), which the fuzz
+// The input reader fed from memory (read_input_memory), which the fuzz
 // target uses: it must read exactly as the program reads a file, report the
 // end of its bytes as a status instead of ending the process, and leave
 // nothing behind that changes the next read.
@@ -7,10 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "run/input_reader.hpp"
-#include "run/input_memory.hpp"
+#include "model/well_model.hpp"
 #include "run/input_check.hpp"
-#include "compat/params.hpp"
+#include "run/input_memory.hpp"
 #include "test_robustness_support.hpp"
 
 namespace slug::robustness {
@@ -19,27 +18,31 @@ namespace {
 struct MemoryRead {
     ReadStatus status;
     std::string console;
+    InputValues values;
 };
 
 MemoryRead read_memory(const std::string& text) {
-    reset_blocks();
+    InputValues values;
     ::testing::internal::CaptureStdout();
-    const ReadStatus status = datainput_memory(text);
+    const ReadStatus status = read_input_memory(text, values);
     std::fflush(stdout);
-    return {status, ::testing::internal::GetCapturedStdout()};
+    return {status, ::testing::internal::GetCapturedStdout(), values};
 }
+
+std::string check(const InputValues& v) { return check_input(v, make_well_model(v.well)); }
 
 TEST(RobustnessMemory, StatusOfEachEnding) {
     const MemoryRead good = read_memory(GoodInput().text());
     EXPECT_EQ(good.status, ReadStatus::Ok);
     EXPECT_NE(good.console.find(" End  Reading Input Data\n"), std::string::npos);
-    EXPECT_EQ(par4.NTIME, 2);
-    EXPECT_EQ(par12.TIMES[1], 100.0);
+    EXPECT_EQ(good.values.ntime, 2);
+    ASSERT_EQ(good.values.times.size(), 2u);
+    EXPECT_EQ(good.values.times[1], 100.0);
 
     const MemoryRead bad = read_memory(GoodInput().set(GoodInput::kWell, 2, "1.2.3").text());
     EXPECT_EQ(bad.status, ReadStatus::InputError);
     EXPECT_EQ(last_line(bad.console), input_error_line(4));
-    EXPECT_EQ(datainput_record().error_line, 4);
+    EXPECT_EQ(bad.values.error_line, 4);
 
     for (std::size_t kept : {0u, 1u, 5u, 15u}) {
         SCOPED_TRACE(kept);
@@ -53,7 +56,7 @@ TEST(RobustnessMemory, StatusOfEachEnding) {
     EXPECT_EQ(again.console, good.console);
 }
 
-// Memory and file reads are the same reads: the blocks after a read of a
+// Memory and file reads are the same reads: the values after a read of a
 // file's bytes from memory are those of the program's run on the file,
 // whose echo the console shows; here compared through the echo, which
 // prints every value read and every derived group.
@@ -80,10 +83,10 @@ TEST(RobustnessMemory, KeptInputsInProcess) {
         const MemoryRead r = read_memory(read_file(file));
         if (name.rfind("ok_", 0) == 0) {
             EXPECT_EQ(r.status, ReadStatus::Ok);
-            EXPECT_EQ(check_input(datainput_record()), "");
+            EXPECT_EQ(check(r.values), "");
         } else if (name.rfind("rejected_", 0) == 0) {
             EXPECT_EQ(r.status, ReadStatus::Ok);
-            EXPECT_NE(check_input(datainput_record()), "");
+            EXPECT_NE(check(r.values), "");
         } else if (name.rfind("inputerror_", 0) == 0) {
             EXPECT_EQ(r.status, ReadStatus::InputError);
         } else {

@@ -1,8 +1,6 @@
 // The logarithmic grid of output times (--times) and how it replaces the
 // input file's time list.
-#include "cli/command_line.hpp"
-#include "compat/params.hpp"
-#include "report/run_outputs.hpp"
+#include "run/time_grid.hpp"
 
 #include <gtest/gtest.h>
 
@@ -56,37 +54,26 @@ TEST(TimeGrid, NoGridForUnusableArguments) {
 }
 
 TEST(TimeGrid, ReplacesTheFileTimeList) {
-    reset_blocks();
-    par4.ITIME = 1;
-    par4.NTIME = 3;
-    par12.TIMES[0] = 5.0; par12.TIMES[1] = 6.0; par12.TIMES[2] = 7.0;
-
+    InputValues v;
+    v.ntime = 3;
+    v.times = {5.0, 6.0, 7.0};
     RunOptions none;  // without --times nothing changes
-    apply_time_grid(none);
-    EXPECT_EQ(par4.NTIME, 3);
-    EXPECT_EQ(par12.TIMES[2], 7.0);
-
+    apply_time_grid(none, v);
+    EXPECT_EQ(v.ntime, 3);
+    EXPECT_EQ(v.times, (std::vector<double>{5.0, 6.0, 7.0}));
     RunOptions o;
     o.has_times = true;
     o.times = {100.0, 2, 1};
-    apply_time_grid(o);
-    EXPECT_EQ(par4.NTIME, 3);
-    EXPECT_EQ(par12.TIMES[0], 1.0);
-    EXPECT_EQ(par12.TIMES[1], 10.0);
-    EXPECT_EQ(par12.TIMES[2], 100.0);
-    EXPECT_EQ(par12.TIMES[3], 0.0);
-    EXPECT_EQ(par7.TEND, 100.0);
-    EXPECT_EQ(par3.NCYCLE, 2);
-    EXPECT_EQ(par3.NPERCYC, 1);
-    EXPECT_EQ(par4.ITIME, 1) << "the list, now the grid, is what the loop reads";
-
-    // A longer file list than the grid: the old times beyond it are cleared.
-    par4.NTIME = 50;
-    for (int i = 0; i < 50; ++i) par12.TIMES[i] = 1.0 + i;
-    apply_time_grid(o);
-    EXPECT_EQ(par4.NTIME, 3);
-    for (int i = 3; i < kMaxTimes; ++i) EXPECT_EQ(par12.TIMES[i], 0.0) << i;
-    reset_blocks();
+    apply_time_grid(o, v);
+    EXPECT_EQ(v.ntime, 3);
+    EXPECT_EQ(v.times, (std::vector<double>{1.0, 10.0, 100.0})) << "the list, now the grid, is what the loop reads";
+    // A longer file list than the grid: the old times beyond it are gone.
+    v.ntime = 50;
+    v.times.assign(50, 0.0);
+    for (int i = 0; i < 50; ++i) v.times[i] = 1.0 + i;
+    apply_time_grid(o, v);
+    EXPECT_EQ(v.ntime, 3);
+    EXPECT_EQ(v.times.size(), 3u);
 }
 
 }  // namespace

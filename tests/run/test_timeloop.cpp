@@ -5,13 +5,12 @@
 #include <cmath>
 #include <limits>
 
-#include "compat/params.hpp"
-#include "run/time_loop_detail.hpp"
+#include "run/time_loop.hpp"
 
 namespace {
 
-using slug::timeloop_detail::clamp_inverted;
-using slug::timeloop_detail::time_count;
+using slug::time_loop::clamp_inverted;
+using slug::time_loop::time_count;
 
 TEST(TimeLoopClamp, ValuesBelowTheBoundBecomeZero) {
     struct Case {
@@ -46,11 +45,7 @@ TEST(TimeLoopCount, CountIsLimitedToTheStoredTimes) {
         int count;
     };
     const Case cases[] = {{0, 0}, {-3, 0}, {1, 1}, {200, 200}, {201, 200}, {1000000, 200}};
-    for (const auto& c : cases) {
-        slug::par4.NTIME = c.ntime;
-        EXPECT_EQ(time_count(), c.count) << c.ntime;
-    }
-    slug::par4.NTIME = 0;
+    for (const auto& c : cases) EXPECT_EQ(time_count(c.ntime), c.count) << c.ntime;
 }
 
 }  // namespace

@@ -18,11 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "compat/params.hpp"
-#include "run/time_loop_detail.hpp"
-#include "fio/fio.hpp"
 #include "inversion/lapadc.hpp"
-#include "compat/fun.hpp"
+#include "model/laplace_head.hpp"
+#include "run/time_loop.hpp"
 
 namespace {
 
@@ -47,43 +45,39 @@ std::vector<CbpPoint> load_cbp() {
 }
 
 // Confined aquifer (SY = 0), full screen, no skin, rw = rc, HO = BB.
-void set_confined(double alpha) {
-    slug::reset_blocks();
-    slug::par2.NTERM = 30;
-    slug::par2.NINV = 6;
-    slug::par2.MINV = 3;
-    slug::par7.EPS = 1.0e-10;
-    slug::par7.TOLINV = 1.0e-4;
-    slug::par5.BB = 10.0;
-    slug::par5.KR = 1.0e-4;
-    slug::par5.RW = 0.05;
-    slug::par5.RC = 0.05;
-    slug::par5.SS = alpha / slug::par5.BB;
-    slug::par5.SY = 0.0;
-    slug::par5.SL = slug::par5.BB;
-    slug::par5.HO = slug::par5.BB;
-    slug::par5.HOB = 1.0;
-    slug::par6.SW = 0.0;
-    slug::par6.CCD = 2.0 * slug::par5.SS * slug::par5.RW * slug::par5.RW * slug::par5.SL /
-                     (slug::par5.RC * slug::par5.RC);
-    slug::par5.XKD = 1e-2;
-    slug::par13.XKD2 = 1e-2;
-    slug::par11.XDD = 0.0;
-    slug::par11.XLD = 1.0;
-    slug::par13.UA1 = slug::par13.UA2 = 1.0;
-    slug::par13.UL1 = slug::par13.UL2 = 1.0;
-    slug::par14.TC = slug::par5.RC * slug::par5.RC / (2.0 * slug::par5.SL * slug::par5.KR);
-    slug::iounit.IOUT = slug::kResultsUnit;
+slug::WellModel confined(double alpha) {
+    slug::WellModel m;
+    m.BB = 10.0;
+    m.KR = 1.0e-4;
+    m.RW = 0.05;
+    m.RC = 0.05;
+    m.SS = alpha / m.BB;
+    m.SY = 0.0;
+    m.SL = m.BB;
+    m.HO = m.BB;
+    m.HOB = 1.0;
+    m.SW = 0.0;
+    m.CCD = 2.0 * m.SS * m.RW * m.RW * m.SL / (m.RC * m.RC);
+    m.XKD = 1e-2;
+    m.XKD2 = 1e-2;
+    m.XDD = 0.0;
+    m.XLD = 1.0;
+    m.UA1 = m.UA2 = 1.0;
+    m.UL1 = m.UL2 = 1.0;
+    m.TC = m.RC * m.RC / (2.0 * m.SL * m.KR);
+    return m;
 }
 
-// H/Ho from fun and lapadc with the driver's settings, without the clamp.
-double program_ratio(double beta) {
+// H/Ho from the model and lapadc with the run's settings, without the
+// clamp.
+double program_ratio(const slug::WellModel& m, double beta) {
     const double t = 2.0 * beta;
-    const double gamma = -std::log(slug::par7.TOLINV) / (2.0 * t);
+    const double gamma = -std::log(m.numerics.TOLINV) / (2.0 * t);
     std::complex<double> d[104], work[104];
     double ft = 0.0;
-    slug::lapadc(t, gamma, t, slug::par2.NINV, ft, slug::fun, slug::par2.MINV, 1, d, work);
-    return ft / slug::par5.HOB;
+    const auto head = [&m](const std::complex<double>& p) { return slug::laplace_head(m, p); };
+    slug::lapadc(t, gamma, t, m.numerics.NINV, ft, slug::TransformRef(head), m.numerics.MINV, 1, d, work);
+    return ft / m.HOB;
 }
 
 TEST(ClassicalSolution, AgreesWithinTheInversionAccuracy) {
@@ -93,8 +87,7 @@ TEST(ClassicalSolution, AgreesWithinTheInversionAccuracy) {
     double worst_rel = 0.0;
     std::map<double, std::pair<double, double>> per_alpha;  // worst abs, rel
     for (const auto& pt : pts) {
-        set_confined(pt.alpha);
-        const double v = program_ratio(pt.beta);
+        const double v = program_ratio(confined(pt.alpha), pt.beta);
         const double err = std::fabs(v - pt.ratio);
         worst_abs = std::max(worst_abs, err);
         worst_rel = std::max(worst_rel, err / pt.ratio);
@@ -124,14 +117,13 @@ TEST(ClassicalSolution, AgreesWithinTheInversionAccuracy) {
 TEST(ClassicalSolution, TimeLoopReportsInFileOrder) {
     // Three file times in decreasing order: the loop evaluates them from
     // the last to the first and the report keeps the file's order.
-    set_confined(1e-3);
+    const slug::WellModel m = confined(1e-3);
     const double betas[] = {10.0, 1.0, 0.1};
-    slug::par4.ITIME = 1;
-    slug::par4.NTIME = 3;
-    const double beta_to_time = slug::par5.RC * slug::par5.RC / (slug::par5.KR * slug::par5.BB);
-    for (int i = 0; i < 3; ++i) slug::par12.TIMES[static_cast<std::size_t>(i)] = betas[i] * beta_to_time;
-    slug::timeloop_detail::Results r;
-    slug::timeloop_detail::compute_results(r);
+    const double beta_to_time = m.RC * m.RC / (m.KR * m.BB);
+    std::vector<double> times;
+    for (int i = 0; i < 3; ++i) times.push_back(betas[i] * beta_to_time);
+    slug::time_loop::Results r;
+    slug::time_loop::compute_results(m, times, r);
     ASSERT_EQ(r.count, 3);
     // Entry 0 belongs to the last file time (beta = 0.1), entry 2 to the
     // first (beta = 10); the output time is the file time again.
@@ -140,8 +132,8 @@ TEST(ClassicalSolution, TimeLoopReportsInFileOrder) {
         const double beta = betas[2 - i];
         // TC*(time/TC) returns the file time to within rounding.
         EXPECT_NEAR(r.time[k], beta * beta_to_time, 1e-12 * beta * beta_to_time);
-        EXPECT_EQ(r.ratio[k], slug::timeloop_detail::clamp_inverted(program_ratio(beta)));
-        EXPECT_EQ(r.drawdown[k], slug::par5.HO * r.ratio[k]);
+        EXPECT_EQ(r.ratio[k], slug::time_loop::clamp_inverted(program_ratio(m, beta)));
+        EXPECT_EQ(r.drawdown[k], m.HO * r.ratio[k]);
     }
     EXPECT_GT(r.ratio[0], r.ratio[1]);
     EXPECT_GT(r.ratio[1], r.ratio[2]);

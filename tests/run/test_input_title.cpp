@@ -1,6 +1,6 @@
 // The title line for the picture, read from the input file as the input
 // reader takes it (first 70 characters of line 1).
-#include "report/run_outputs.hpp"
+#include "run/input_reader.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,32 @@
+// What a run of slugwell is asked to do besides its input file: the
+// command-line choices that the start-up, the time loop and the writers
+// of the extra outputs read.
+#pragma once
+
+#include <string>
+
+namespace slug {
+
+// Largest number of output times a run holds (the time list of an input
+// file and a generated grid alike).
+constexpr int kMaxOutputTimes = 200;
+
+// Generated output times: NCYCLE*NPERCYC + 1 times ending at TEND with the
+// ratio 10^(1/NPERCYC) between neighbours.
+struct TimeGridOption {
+    double tend = 0.0;
+    int ncycle = 0;
+    int npercyc = 0;
+};
+
+// An empty input path means the interactive run (prompt for the file name
+// on the console).
+struct RunOptions {
+    std::string input;
+    std::string csv;   // empty: no CSV file
+    std::string plot;  // empty: no SVG picture
+    bool has_times = false;
+    TimeGridOption times;
+};
+
+}  // namespace slug
