@@ -3,7 +3,7 @@
 
 Each file is a small slugwell input file that exercises one way of writing
 or damaging it; its name says how a run on it must end (see
-tests/driver/test_robustness_regressions.cpp). The same folder seeds the
+tests/run/test_robustness_regressions.cpp). The same folder seeds the
 fuzzer (make fuzz); inputs that the fuzzer found to break the program are
 added to it by hand, named after their expected ending.
 """
