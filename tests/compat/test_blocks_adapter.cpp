@@ -18,6 +18,7 @@
 
 #include "compat/fun.hpp"
 #include "compat/params.hpp"
+#include "compat/test_blocks_fixture.hpp"
 #include "fio/fio.hpp"
 #include "model/laplace_head.hpp"
 #include "model/test_model_fields.hpp"
@@ -28,37 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using cplx = std::complex<double>;
-
-// The blocks of a model, as a program that sets them field by field would.
-void set_blocks(const slug::WellModel& m) {
-    slug::reset_blocks();
-    slug::par5.BB = m.BB;
-    slug::par5.KR = m.KR;
-    slug::par5.SS = m.SS;
-    slug::par5.SY = m.SY;
-    slug::par5.RW = m.RW;
-    slug::par5.HO = m.HO;
-    slug::par5.RC = m.RC;
-    slug::par5.SL = m.SL;
-    slug::par5.HOB = m.HOB;
-    slug::par5.XKD = m.XKD;
-    slug::par6.CCD = m.CCD;
-    slug::par6.SW = m.SW;
-    slug::par11.XLD = m.XLD;
-    slug::par11.XDD = m.XDD;
-    slug::par13.UA1 = m.UA1;
-    slug::par13.UA2 = m.UA2;
-    slug::par13.UL1 = m.UL1;
-    slug::par13.UL2 = m.UL2;
-    slug::par13.XKD2 = m.XKD2;
-    slug::par14.TC = m.TC;
-    slug::par2.NTERM = m.numerics.NTERM;
-    slug::par2.NINV = m.numerics.NINV;
-    slug::par2.MINV = m.numerics.MINV;
-    slug::par7.EPS = m.numerics.EPS;
-    slug::par7.TOLINV = m.numerics.TOLINV;
-    slug::iounit.IOUT = slug::kResultsUnit;
-}
 
 // The model of an input file, read by the program's reader (its console
 // echo kept out of the test's output).
@@ -108,7 +78,7 @@ TEST(BlocksAdapter, ClassicEntriesGiveTheModelsBits) {
     for (const fs::path& file : files) {
         SCOPED_TRACE(file.filename().string());
         const slug::WellModel m = model_of(file);
-        set_blocks(m);
+        slugtest::set_blocks(m);
         EXPECT_EQ(slugtest::first_difference(slug::model_from_blocks(), m), "");
 
         // The classic entries write the zone's records to log.txt as they

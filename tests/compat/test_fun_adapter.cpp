@@ -15,6 +15,7 @@
 
 #include "compat/fun.hpp"
 #include "compat/params.hpp"
+#include "compat/test_blocks_fixture.hpp"
 #include "fio/fio.hpp"
 
 namespace {
@@ -24,23 +25,22 @@ using cplx = std::complex<double>;
 // A water table with a partial screen and an unbounded zone of equal
 // exponents, with the tolerance eps of the root iteration.
 void set_water_table(double eps) {
-    slug::reset_blocks();
-    slug::par2.NTERM = 30;
-    slug::par5.XKD = slug::par13.XKD2 = 1e-3;
-    slug::par6.CCD = 2e-4;
-    slug::par5.RW = 0.05;
-    slug::par5.RC = 0.04;
-    slug::par5.SY = 0.2;
-    slug::par5.SL = 2.0;
-    slug::par5.BB = 10.0;
-    slug::par11.XLD = 0.6;
-    slug::par11.XDD = 0.4;
-    slug::par5.HOB = 0.05;
-    slug::par13.UA1 = slug::par13.UA2 = 5.0;
-    slug::par13.UL1 = 10.0;
-    slug::par13.UL2 = 5.0;
-    slug::par7.EPS = eps;
-    slug::iounit.IOUT = slug::kResultsUnit;
+    slug::WellModel m;
+    m.XKD = m.XKD2 = 1e-3;
+    m.CCD = 2e-4;
+    m.RW = 0.05;
+    m.RC = 0.04;
+    m.SY = 0.2;
+    m.SL = 2.0;
+    m.BB = 10.0;
+    m.XLD = 0.6;
+    m.XDD = 0.4;
+    m.HOB = 0.05;
+    m.UA1 = m.UA2 = 5.0;
+    m.UL1 = 10.0;
+    m.UL2 = 5.0;
+    m.numerics.EPS = eps;
+    slugtest::set_blocks(m);
 }
 
 std::string slurp(const std::filesystem::path& p) {
