@@ -21,7 +21,7 @@
 #include "compat/test_blocks_fixture.hpp"
 #include "fio/fio.hpp"
 #include "model/laplace_head.hpp"
-#include "model/test_model_fields.hpp"
+#include "model/test_models.hpp"
 #include "model/unsat_coefficient.hpp"
 #include "run/input_reader.hpp"
 

@@ -16,6 +16,7 @@
 #include "compat/fun.hpp"
 #include "compat/params.hpp"
 #include "compat/test_blocks_fixture.hpp"
+#include "model/test_models.hpp"
 #include "fio/fio.hpp"
 
 namespace {
@@ -25,20 +26,7 @@ using cplx = std::complex<double>;
 // A water table with a partial screen and an unbounded zone of equal
 // exponents, with the tolerance eps of the root iteration.
 void set_water_table(double eps) {
-    slug::WellModel m;
-    m.XKD = m.XKD2 = 1e-3;
-    m.CCD = 2e-4;
-    m.RW = 0.05;
-    m.RC = 0.04;
-    m.SY = 0.2;
-    m.SL = 2.0;
-    m.BB = 10.0;
-    m.XLD = 0.6;
-    m.XDD = 0.4;
-    m.HOB = 0.05;
-    m.UA1 = m.UA2 = 5.0;
-    m.UL1 = 10.0;
-    m.UL2 = 5.0;
+    slug::WellModel m = slugtest::partial_water_table();
     m.numerics.EPS = eps;
     slugtest::set_blocks(m);
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "fit/fit_model.hpp"
-#include "model/test_model_fields.hpp"
+#include "model/test_models.hpp"
 #include "run/time_loop.hpp"
 #include "test_fit_support.hpp"
 

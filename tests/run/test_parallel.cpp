@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "fio/fio.hpp"
+#include "model/test_models.hpp"
 #include "model/well_model.hpp"
 #include "run/results_table.hpp"
 #include "run/time_loop.hpp"
@@ -37,25 +38,13 @@ struct Case {
 
 // A water table with a partial screen, skin and an unsaturated zone.
 slug::WellModel model_of(const Case& c) {
-    slug::WellModel m;
+    slug::WellModel m = slugtest::partial_water_table();
     m.numerics.EPS = c.eps;
-    m.XKD = m.XKD2 = 1e-3;
-    m.CCD = 2e-4;
-    m.RW = 0.05;
-    m.RC = 0.04;
-    m.SY = 0.2;
-    m.SL = 2.0;
-    m.BB = 10.0;
-    m.XLD = 0.6;
-    m.XDD = 0.4;
     m.SW = 1.0;
-    m.HO = 0.5;
-    m.HOB = 0.05;
     m.UA1 = c.ua1;
     m.UA2 = c.ua2;
     m.UL1 = c.ul1;
     m.UL2 = c.ul2;
-    m.TC = 2.0;
     return m;
 }
 

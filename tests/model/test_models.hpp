@@ -1,5 +1,6 @@
-// Every field of a WellModel by name, for tests that compare two models
-// bit for bit (memcmp would also compare the padding of Numerics).
+// Shared models of the tests: every field of a WellModel by name, for
+// tests that compare two models bit for bit (memcmp would also compare the
+// padding of Numerics), and a water table with a partial screen.
 #pragma once
 
 #include <bit>
@@ -38,6 +39,29 @@ inline std::string first_difference(const slug::WellModel& a, const slug::WellMo
         std::bit_cast<std::uint64_t>(x.TOLINV) != std::bit_cast<std::uint64_t>(y.TOLINV))
         return "numerics (tolerances)";
     return {};
+}
+
+// A water table (SY = 0.2) with a 2 m screen between 40 % and 60 % of a
+// 10 m thickness, XKD2 = 1e-3 (60 series terms) and an unbounded zone of
+// equal exponents (UA1 = UA2 = 5); no skin, HO = 0.5, TC = 2.
+inline slug::WellModel partial_water_table() {
+    slug::WellModel m;
+    m.XKD = m.XKD2 = 1e-3;
+    m.CCD = 2e-4;
+    m.RW = 0.05;
+    m.RC = 0.04;
+    m.SY = 0.2;
+    m.SL = 2.0;
+    m.BB = 10.0;
+    m.XLD = 0.6;
+    m.XDD = 0.4;
+    m.HO = 0.5;
+    m.HOB = 0.05;
+    m.UA1 = m.UA2 = 5.0;
+    m.UL1 = 10.0;
+    m.UL2 = 5.0;
+    m.TC = 2.0;
+    return m;
 }
 
 }  // namespace slugtest
