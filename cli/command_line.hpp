@@ -8,7 +8,7 @@
 //     --help, --version
 //
 // Parsing uses the CLI11 library; parse_command_line is a pure function
-// (no output, no exit) so that the driver decides what to print and tests
+// (no output, no exit) so that the program entry decides what to print and tests
 // can call it directly.
 #pragma once
 

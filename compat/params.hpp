@@ -1,28 +1,30 @@
-// Global model parameter blocks of slugwell.
+// The classic global parameter blocks, kept for programs that call the
+// classic entry points fun and unsatzone (compat/fun.hpp).
 //
-// All model parameters travel between the routines through these named
-// blocks, not through arguments: the transform routine handed to the
-// Laplace inverter receives only the transform variable, so the aquifer,
-// well and skin description must sit here before the inversion starts.
-// Each block exists once for the whole run and is zero at program start
-// (static storage). The input reader fills them once, the driver adds the
-// time scale TC and the results unit IOUT, and the model only reads them.
+// In the classic interface the model's parameters travel through these
+// named blocks, not through arguments: the transform routine handed to the
+// Laplace inverter as a plain function pointer receives only the transform
+// variable, so the aquifer, well and skin description must sit here before
+// the inversion starts. Each block exists once per process and is zero at
+// program start (static storage). The caller sets them; fun and unsatzone
+// only read them. slugwell itself passes its model as a value (WellModel)
+// and never touches the blocks.
 #pragma once
 
 #include <array>
 
 namespace slug {
 
-// Integer controls of the series and the inversion (constants set by the
-// input reader).
+// Integer controls of the series and the inversion (the classic values in
+// parentheses).
 struct Par2 {
     int NTERM;  // base number of eigenvalue-series terms (30)
     int NINV;   // number of terms of the Laplace inversion (6)
     int MINV;   // inversion method selector (3: accelerated continued fraction)
 };
 
-// Switches of a generated time grid and of the setting line; no input line
-// carries them, so they keep their start value 0.
+// Switches of a generated time grid and of the setting line (not read by
+// fun or unsatzone).
 struct Par3 {
     int NCYCLE;   // log cycles of a generated time grid
     int NPERCYC;  // grid points per log cycle

@@ -1,8 +1,9 @@
-// Capture of the writes of one thread. A worker of the parallel time loop
-// computes one output time while other workers compute others; what the
-// model writes meanwhile (the diagnostic records of the unsaturated zone
-// in log.txt) is kept per output time and written afterwards in the order
-// of the serial run, so that the files do not depend on the scheduling.
+// Capture of the writes of one thread. A program that evaluates the
+// classic entry point fun on several threads (fun writes the unsaturated
+// zone's diagnostic records to log.txt as they occur) can keep each
+// thread's writes per task and write them afterwards in the order of a
+// serial run, so that the files do not depend on the scheduling. (slugwell
+// itself keeps the model's events as values, model/model_log.hpp.)
 #pragma once
 
 #include <string>

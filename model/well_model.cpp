@@ -4,7 +4,8 @@
 // casing's storage time of a screen of length SL; the unsaturated zone's
 // decay rates and thicknesses are scaled by the thickness. Each product and
 // quotient is evaluated left to right in the order written, so that every
-// caller (the run, the fit, the classic blocks) sees the same bits.
+// caller (the echo of the input, its checks, the run and the fit) sees the
+// same bits.
 #include "model/well_model.hpp"
 
 #include <utility>
