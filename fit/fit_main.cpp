@@ -206,8 +206,7 @@ int fit_main(int argc, char** argv) {
 
     // The input file, read and checked as for a run.
     open_log(kLogUnit, "log.txt");
-    // The longest name a run takes (the system's PATH_MAX less its end).
-    if (cmd.input.size() > 4095) {
+    if (cmd.input.size() > kLongestInputName) {
         std::fprintf(stderr, "slugwell fit: input file name too long\n");
         return 1;
     }

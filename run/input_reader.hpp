@@ -3,12 +3,17 @@
 // from it, and returns the values.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 #include "model/well_model.hpp"
 
 namespace slug {
+
+// The longest input file name a run or a fit takes (the system's PATH_MAX
+// less its end); a longer one is refused, never shortened.
+constexpr std::size_t kLongestInputName = 4095;
 
 // What the reader read. After an input error the values read before it
 // are kept and the later ones are 0 (times: those read).

@@ -77,9 +77,6 @@ void write_banner() {
     stop_run(1);
 }
 
-// The longest file name a run takes (the system's PATH_MAX less its end).
-constexpr std::size_t kLongestName = 4095;
-
 // The input file name as the echoes show it: its first 20 columns, padded
 // with blanks.
 std::string name_field(const std::string& name) {
@@ -149,7 +146,7 @@ void run_main(const RunOptions& options) {
     const std::string field = name_field(name);
     write_list(kConsole, {"Input file is ", field});
     // No path that long can be opened; never open a shortened one.
-    if (name.size() > kLongestName) fatal_io(std::string("open: ") + std::strerror(ENAMETOOLONG), kInputUnit, name);
+    if (name.size() > kLongestInputName) fatal_io(std::string("open: ") + std::strerror(ENAMETOOLONG), kInputUnit, name);
     // A NUL byte cannot be part of a file name: the name would end there,
     // and the file named by its first part would be opened instead.
     if (name.find('\0') != std::string::npos)
