@@ -56,8 +56,8 @@ struct BouwerRiceLog {
 // ln(Re/rw) for screen length le, depth lw of the screen bottom below the
 // water table, saturated thickness d and well radius rw. The fully
 // penetrating form is used when the screen bottom is less than one well
-// radius above the base (there ln((D - Lw)/rw) < 0 leaves the curves'
-// domain, and the partial form tends to the full one as it nears 0).
+// radius above the base: there ln((D - Lw)/rw) < 0, outside the curves
+// (the partial form would subtract B).
 // Needs le > 0, le <= lw <= d and lw > rw > 0.
 BouwerRiceLog bouwer_rice_log_ratio(double le, double lw, double d, double rw);
 

@@ -1,6 +1,6 @@
 // Hvorslev (1951) slug-test analysis: basic time lag from the straight line
 // of ln(H/Ho) (range 0.15-0.25 after Butler 1998) and the shape factor of a
-// screen in a uniform, possibly anisotropic aquifer (Hvorslev's case 8).
+// screen in a uniform, possibly anisotropic aquifer.
 #include "classical/hvorslev.hpp"
 
 #include <cmath>

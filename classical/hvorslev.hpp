@@ -1,8 +1,8 @@
 // Hvorslev (1951) analysis of a slug test: basic time lag T0 from the
 // straight line of ln(H/Ho) against time, and K from the shape factor of a
 // screen of length Le and radius R in a uniform aquifer (Hvorslev 1951,
-// U.S. Army Corps of Engineers Waterways Experiment Station Bull. 36, case 8;
-// Butler 1998, eq. for the anisotropic form with m = sqrt(KR/KZ)):
+// U.S. Army Corps of Engineers Waterways Experiment Station Bull. 36; the
+// anisotropic form with m = sqrt(KR/KZ) as given by Butler 1998):
 //
 //   K = rc^2 ln(m Le/R + sqrt(1 + (m Le/R)^2)) / (2 Le T0).
 #pragma once
