@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "classical/geometry.hpp"
+#include "classical/notes.hpp"
 
 namespace classical_test {
 
@@ -59,6 +60,13 @@ inline slug::WellGeometry base_well() {
     g.kz_over_kr = 1.0;
     g.water_table = true;
     return g;
+}
+
+// The kinds of a result's notes, in order.
+inline std::vector<slug::NoteKind> note_kinds(const std::vector<slug::Note>& notes) {
+    std::vector<slug::NoteKind> kinds;
+    for (const slug::Note& n : notes) kinds.push_back(n.kind);
+    return kinds;
 }
 
 }  // namespace classical_test

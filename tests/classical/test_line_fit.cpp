@@ -62,9 +62,7 @@ TEST(LineFit, RecoversTheLineAndNotesWhatItShows) {
             EXPECT_NEAR(fit.intercept, std::log(c.factor), 1e-11);
             EXPECT_NEAR(fit.r2, 1.0, 1e-12);
         }
-        std::vector<NoteKind> kinds;
-        for (const slug::Note& n : fit.notes) kinds.push_back(n.kind);
-        EXPECT_EQ(kinds, c.notes);
+        EXPECT_EQ(classical_test::note_kinds(fit.notes), c.notes);
     }
 }
 
