@@ -66,9 +66,9 @@ bool trailer_like(std::string_view text) { return starts_with_letter(text) && is
 bool has_spaced_cell(const std::vector<std::string>& cells) {
     for (const std::string& c : cells) {
         if (c.find_first_of(" \t") == std::string::npos) continue;
-        for (const std::string& part : split_cells(c, Split::Blank)) {
+        for (const std::string& part : split_cells(c, Split::Mixed)) {
             double v = 0.0;
-            if (parse_number(part, true, v) != NumberStatus::Ok) return true;
+            if (!part.empty() && parse_number(part, true, v) != NumberStatus::Ok) return true;
         }
     }
     return false;
@@ -249,7 +249,7 @@ bool Reader::find_header() {
 
 std::string Reader::column_label(int index) const {
     std::string s = "column " + std::to_string(index + 1);
-    if (index < static_cast<int>(header_.size())) s += " (" + header_[static_cast<std::size_t>(index)] + ")";
+    if (index < static_cast<int>(header_.size())) s += " (" + printable(header_[static_cast<std::size_t>(index)]) + ")";
     return s;
 }
 

@@ -52,9 +52,10 @@ std::vector<std::size_t> thin_log_time(const std::vector<double>& t, int n) {
     std::transform(t.begin(), t.end(), lt.begin(), [](double x) { return std::log(x); });
     const double span = lt.back() - lt.front();
     if (!(span > 0.0)) return {0, t.size() - 1};
-    // count(step) falls from all the readings at step 0 to 2 at the whole
-    // span; 100 halvings bring the step to the resolution of a double.
-    double lo = 0.0, hi = span;
+    // count(step) falls from all the readings at step 0 to 2 beyond the
+    // whole span (at the span itself a reading at the last time still
+    // counts); 100 halvings bring the step to the resolution of a double.
+    double lo = 0.0, hi = 2.0 * span;
     for (int it = 0; it < 100 && hi - lo > 1e-15 * span; ++it) {
         const double mid = 0.5 * (lo + hi);
         if (greedy_count(lt, mid, nullptr) <= static_cast<std::size_t>(n)) hi = mid;

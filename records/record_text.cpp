@@ -189,9 +189,11 @@ bool is_text_line(std::string_view line) {
     return false;
 }
 
-std::string shown(std::string_view cell) {
+std::string shown(std::string_view cell) { return "'" + printable(cell) + "'"; }
+
+std::string printable(std::string_view cell) {
     constexpr std::size_t kMax = 60;
-    std::string r = "'";
+    std::string r;
     for (std::size_t i = 0; i < cell.size(); ++i) {
         if (i == kMax) {
             r += "...";
@@ -206,7 +208,7 @@ std::string shown(std::string_view cell) {
             r += cell[i];
         }
     }
-    return r + "'";
+    return r;
 }
 
 std::string number_text(double v) {

@@ -57,6 +57,8 @@ bool is_text_line(std::string_view line);
 // A cell as messages show it: in single quotes, control bytes (a NUL too)
 // as \xNN, at most 60 characters.
 std::string shown(std::string_view cell);
+// The same without the quotes.
+std::string printable(std::string_view cell);
 
 // %g with 9 significant digits, as the fit's messages show numbers.
 std::string number_text(double v);

@@ -76,6 +76,7 @@ TEST(RecordThin, KeepsAboutNEvenlyInLogTime) {
         {"1 Hz for an hour, 100", every(1, 3600), 100, 90, 100, 100, 10},
         {"10 Hz for ten minutes, 200", every(0.1, 600), 200, 180, 200, 30, 1},
         {"equal times in pairs, 50", pairs, 50, 45, 50, 50, 0},
+        {"the last time twice, 2", {1, 2, 2}, 2, 2, 2, 0, 0},
         {"all at one time", std::vector<double>(100, 5.0), 10, 2, 2, 0, 0},
         {"fewer than asked", every(1, 20), 50, 20, 20, 0, 0},
     };
