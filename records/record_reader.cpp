@@ -215,7 +215,15 @@ bool Reader::find_header() {
             note(": " + line_range(lines_.front().number, lines_[*header - 1].number) +
                  " before the column header (line " + std::to_string(lines_[*header].number) + ") passed over");
     } else if (!lines_.empty() && is_text_line(lines_.front().text)) {
-        header = 0;
+        // Without --skip, a block of text lines before the first reading is
+        // metadata and then the column header: the header is the last.
+        std::size_t k = 0;
+        if (o_.skip == 0)
+            while (k + 1 < lines_.size() && is_text_line(lines_[k + 1].text)) ++k;
+        header = k;
+        if (k > 0)
+            note(": " + line_range(lines_.front().number, lines_[k - 1].number) + " before the column header (line " +
+                 std::to_string(lines_[k].number) + ") passed over");
     }
     if (header) {
         header_ = split_header(lines_[*header].text, o_.separator);
@@ -234,6 +242,15 @@ bool Reader::find_header() {
         return false;
     }
     data_begin_ = header ? *header + 1 : 0;
+    // Text lines between the column header and the first reading (a line
+    // of units) hold no reading.
+    std::size_t first = data_begin_;
+    while (header && first < lines_.size() && is_text_line(lines_[first].text)) ++first;
+    if (first > data_begin_ && first < lines_.size()) {
+        note(": " + line_range(lines_[data_begin_].number, lines_[first - 1].number) +
+             " after the column header passed over: " + shown(lines_[data_begin_].text));
+        data_begin_ = first;
+    }
     // Text after the last reading (some loggers end a file with a marker
     // line) holds no reading; passed over with a note.
     data_end_ = lines_.size();
