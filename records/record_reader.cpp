@@ -135,8 +135,14 @@ private:
     bool resolve_columns();
     void read_line(const Line& l);
     bool read_time(const Line& l, const std::vector<std::string>& cells, double& raw, std::string& text);
-    std::string number_problem(const std::string& cell, NumberStatus st) const;
-    std::string metadata_hint(const std::string& cell) const;
+    std::string number_problem(const std::string& cell, NumberStatus st);
+    std::string metadata_hint(const std::string& cell);
+    // A hint of the likely cause, given with the first line it fits only.
+    std::string once(const char* hint) {
+        if (std::find(hints_.begin(), hints_.end(), hint) != hints_.end()) return "";
+        hints_.push_back(hint);
+        return hint;
+    }
     std::string column_label(int index) const;
 
     std::string_view text_;
@@ -158,6 +164,7 @@ private:
     Rows rows_;
     int refused_ = 0;
     std::string prev_text_;
+    std::vector<const char*> hints_;
 };
 
 bool Reader::split_lines() {
@@ -342,25 +349,25 @@ bool Reader::resolve_columns() {
     return true;
 }
 
-std::string Reader::number_problem(const std::string& cell, NumberStatus st) const {
+std::string Reader::number_problem(const std::string& cell, NumberStatus st) {
     switch (st) {
     case NumberStatus::Empty: return "empty value is not a number";
     case NumberStatus::NotFinite: return shown(cell) + " is not a finite number";
-    case NumberStatus::Comma: return shown(cell) + " is not a number (a decimal comma? give --decimal-comma)";
+    case NumberStatus::Comma: return shown(cell) + " is not a number" + once(" (a decimal comma? give --decimal-comma)");
     case NumberStatus::NotNumber:
     case NumberStatus::Ok: break;
     }
     std::string why = shown(cell) + " is not a number";
     ClockCell c;
-    if (!o_.clock && parse_clock(cell, c)) return why + " (a clock time? give --clock)";
+    if (!o_.clock && parse_clock(cell, c)) return why + once(" (a clock time? give --clock)");
     return why + metadata_hint(cell);
 }
 
 // Before the first reading, a line of text is most likely one of a block
 // of metadata lines (as transducer exports write before the column header).
-std::string Reader::metadata_hint(const std::string& cell) const {
+std::string Reader::metadata_hint(const std::string& cell) {
     if (!rows_.rows.empty() || (!cell.empty() && !starts_with_letter(cell))) return "";
-    return " (metadata lines before the data? give --skip N or name the columns in --columns)";
+    return once(" (metadata lines before the data? give --skip N or name the columns in --columns)");
 }
 
 bool Reader::read_time(const Line& l, const std::vector<std::string>& cells, double& raw, std::string& text) {
@@ -432,9 +439,9 @@ void Reader::read_line(const Line& l) {
     if (exactly_two_ && n != 2) {
         std::string why = "expected two values (time and head), found " + std::to_string(n);
         if (n > 2 && !decimal_comma_ && l.text.find(',') != std::string_view::npos && split_ == Split::Mixed)
-            why += " (decimal commas? give --decimal-comma)";
+            why += once(" (a decimal comma? give --decimal-comma)");
         else if (n > 2)
-            why += " (choose the columns with --columns T,H)";
+            why += once(" (choose the columns with --columns T,H)");
         else
             why += metadata_hint("");
         refuse(l.number, why);

@@ -37,12 +37,17 @@ TEST(RecordErrors, RefusesWithTheLineAndTheReason) {
         {"malformed first line", "1.0.0,0.4174\n2,0.3\n", {}, {"line 1: '1.0.0' is not a number"}},
         {"all at or before t = 0", "-1 0.5\n0 0.4\n", {}, {"holds no observations at t > 0 (2 readings at or before t = 0)"}},
         // Hints where the usual cause is known.
-        {"decimal commas in a plain file", "1,5 0,25\n", {}, {"found 4 (decimal commas? give --decimal-comma)"}},
+        {"decimal commas in a plain file", "1,5 0,25\n", {}, {"found 4 (a decimal comma? give --decimal-comma)"}},
         {"ambiguous comma", "Date Time\tLevel\n2024-05-17 10:03:12\t1,234\n", {{"--clock", ""}},
          {"line 2: '1,234' is not a number (a decimal comma? give --decimal-comma)"}},
         {"clock without --clock", "2024-05-17T10:03:12,0.5\n", {},
          {"line 1: '2024-05-17T10:03:12' is not a number (a clock time? give --clock)"}},
-        {"metadata block", "Serial_number:\n2012345\nProject ID:\n", {},
+        {"metadata block", rectest::kLevelogger, {{"--clock", ""}},
+         {"line 2: expected at least 2 values, found 1: column 2 is missing (metadata lines before the data? give "
+          "--skip N or name the columns in --columns)\n",
+          "line 3: 'Project' is not a date and time (2024-05-17T10:03:12, 2024/05/17 10:03:12 or 17.05.2024 "
+          "10:03:12)\n"}},
+        {"metadata block of a plain file", "Serial_number:\n2012345\nProject ID:\n", {},
          {"line 2: expected two values (time and head), found 1 (metadata lines before the data? give --skip N"}},
         // Cells and lines no reading can come from.
         {"NUL byte", std::string("1 0.5\n2 0.4\0x\n", 14), {}, {"line 2: '0.4\\x00x' is not a number"}},
