@@ -25,11 +25,13 @@
 //    oscillation of many periods over 2T), both orders agree on a function
 //    without it, and only another period sees it: each group is compared
 //    at times just below its range with the group there (period ten times
-//    shorter); twice the largest difference, plus that group's own
-//    estimate, stands for the group's error;
+//    shorter); twice the largest difference that the group's own estimate
+//    there does not account for, plus the estimate of the values it is
+//    compared with, stands for the group's error (finish_inversion);
 //  - alias: damping * growth_allowance * max |f| over the times.
 // The moduli of the complex changes enter, not their real parts, which
-// vanish wherever a change turns through the imaginary axis as t varies.
+// vanish wherever a change turns through the imaginary axis as t varies;
+// and the first two parts are smoothed over the group's times (invert_group).
 //
 // Arithmetic: the table and the fraction are formed in long double (64-bit
 // significand), so that the table's cancellations (the q and e columns are
@@ -255,7 +257,7 @@ std::vector<std::complex<double>> sample_points(const InversionGroup& group) {
     return p;
 }
 
-std::vector<double> invert_group(const InversionGroup& group, std::span<const std::complex<double>> samples,
+std::vector<CheckValue> invert_group(const InversionGroup& group, std::span<const std::complex<double>> samples,
                                  std::span<const double> times, std::span<double> value,
                                  std::span<double> error_estimate, const InversionSettings& settings) {
     if (samples.size() != 2 * static_cast<std::size_t>(group.M) + 1)
@@ -293,9 +295,22 @@ std::vector<double> invert_group(const InversionGroup& group, std::span<const st
         if (!std::isfinite(v)) est = std::numeric_limits<double>::infinity();
     };
     for (int i : group.time_index) invert_at(times[i], value[i], error_estimate[i]);
-    std::vector<double> checks(group.check_index.size());
-    double unused = 0.0;
-    for (std::size_t c = 0; c < checks.size(); ++c) invert_at(times[group.check_index[c]], checks[c], unused);
+    // The estimates as a smooth function of t: the error is e^{gamma t}/T
+    // times that of the complex series value, which changes smoothly with
+    // t, so an estimate that dips between neighbours (both orders agreeing
+    // by chance at one t) takes the neighbours' estimates scaled by
+    // e^{-gamma |t_i - t_j|}.
+    std::vector<double> own(group.time_index.size());
+    for (std::size_t a = 0; a < own.size(); ++a) own[a] = error_estimate[group.time_index[a]];
+    for (std::size_t a = 0; a < own.size(); ++a) {
+        const double ta = times[group.time_index[a]];
+        double& e = error_estimate[group.time_index[a]];
+        for (std::size_t b = 0; b < own.size(); ++b)
+            e = std::max(e, own[b] * std::exp(-group.gamma * std::fabs(ta - times[group.time_index[b]])));
+    }
+    std::vector<CheckValue> checks(group.check_index.size());
+    for (std::size_t c = 0; c < checks.size(); ++c)
+        invert_at(times[group.check_index[c]], checks[c].value, checks[c].estimate);
     return checks;
 }
 
@@ -305,15 +320,18 @@ double alias_allowance(std::span<const double> value, const InversionSettings& s
     return settings.damping * settings.growth_allowance * vmax;
 }
 
-void finish_inversion(const InversionPlan& plan, std::span<const std::vector<double>> check_values,
+void finish_inversion(const InversionPlan& plan, std::span<const std::vector<CheckValue>> check_values,
                       std::span<const double> value, std::span<double> error_estimate,
                       const InversionSettings& settings) {
     // From the last group to the first: the probes (no checks of their own)
     // and then the groups of decreasing times, so that the estimate of a
-    // check time is complete when a larger group's check uses it. A group
-    // inherits the estimate of the values it is checked against (two groups
-    // that miss the same feature agree; only the smaller one's own check
-    // shows it), plus twice the largest difference found: the check times
+    // check time is complete when a larger group's check uses it. A
+    // difference at a check time counts unless the checked group's own
+    // estimate there accounts for it (a group of low order is less accurate
+    // at the foot of its range than at its times, and says so). A group
+    // inherits the estimate of the values it is checked against: two
+    // groups that miss the same feature agree, and only the smaller one's
+    // own check shows it. Twice the largest difference: the check times
     // sample the missing part of f at three phases, and inside the group it
     // can be larger.
     for (std::size_t g = plan.groups.size(); g-- > 0;) {
@@ -321,8 +339,9 @@ void finish_inversion(const InversionPlan& plan, std::span<const std::vector<dou
         double gap = 0.0, inherited = 0.0;
         for (std::size_t c = 0; c < group.check_index.size(); ++c) {
             const int k = group.check_index[c];
-            const double d = std::fabs(check_values[g][c] - value[k]);
-            gap = std::isnan(d) ? std::numeric_limits<double>::infinity() : std::max(gap, d);
+            const double d = std::fabs(check_values[g][c].value - value[k]);
+            if (std::isnan(d)) gap = std::numeric_limits<double>::infinity();
+            if (d > check_values[g][c].estimate) gap = std::max(gap, d);
             inherited = std::max(inherited, error_estimate[k]);
         }
         for (int i : group.time_index) error_estimate[i] = std::max(error_estimate[i], 2.0 * gap + inherited);

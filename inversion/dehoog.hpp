@@ -6,7 +6,7 @@
 //
 //     InversionPlan plan = plan_inversion(t);
 //     std::vector<double> value(plan.times.size()), error(plan.times.size());
-//     std::vector<std::vector<double>> checks(plan.groups.size());
+//     std::vector<std::vector<CheckValue>> checks(plan.groups.size());
 //     for (size_t g = 0; g < plan.groups.size(); ++g) {
 //         auto p = sample_points(plan.groups[g]);
 //         std::vector<std::complex<double>> F(p.size());
@@ -99,11 +99,17 @@ std::vector<std::complex<double>> sample_points(const InversionGroup& group);
 // From the transform's values at sample_points(group), in that order,
 // writes value[i] ~ f(times[i]) and a first error estimate for every i of
 // group.time_index (other entries untouched): the change between the
-// orders M and M - estimate_drop plus the effect of sample noise. Returns
-// the group's values at its check times, in the order of check_index. Throws
+// orders M and M - estimate_drop plus the effect of sample noise, smoothed
+// over the group's times. Returns the group's values (and those estimates)
+// at its check times, in the order of check_index. Throws
 // std::invalid_argument if the sample count is not 2M + 1 or the result
 // spans are shorter than times.
-std::vector<double> invert_group(const InversionGroup& group, std::span<const std::complex<double>> samples,
+struct CheckValue {
+    double value = 0.0;     // the group's value at a check time
+    double estimate = 0.0;  // its truncation and rounding estimate there
+};
+
+std::vector<CheckValue> invert_group(const InversionGroup& group, std::span<const std::complex<double>> samples,
                                  std::span<const double> times, std::span<double> value,
                                  std::span<double> error_estimate, const InversionSettings& settings = {});
 
@@ -111,7 +117,7 @@ std::vector<double> invert_group(const InversionGroup& group, std::span<const st
 // as returned for plan.groups[g]): each time of a group also carries the
 // largest difference found at the group's check times, and every time the
 // alias allowance damping * growth_allowance * max |f|.
-void finish_inversion(const InversionPlan& plan, std::span<const std::vector<double>> check_values,
+void finish_inversion(const InversionPlan& plan, std::span<const std::vector<CheckValue>> check_values,
                       std::span<const double> value, std::span<double> error_estimate,
                       const InversionSettings& settings = {});
 
@@ -136,7 +142,7 @@ InversionResult invert_times(F&& transform, std::span<const double> t, const Inv
     InversionPlan plan = plan_inversion(t, settings);
     const std::size_t n = plan.times.size(), ng = plan.groups.size();
     std::vector<double> value(n), error(n);
-    std::vector<std::vector<double>> checks(ng);
+    std::vector<std::vector<CheckValue>> checks(ng);
     std::vector<std::vector<std::complex<double>>> samples(ng);
     std::vector<bool> grow(ng, true);
     InversionResult r;
