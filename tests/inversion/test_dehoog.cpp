@@ -77,7 +77,9 @@ double error_of(const KnownInverse& k, double t, double v) {
 // bottom of a cycle for t, 5.6e-11 for t^{-1/2} (measured 1.0e-10,
 // 9.8e-11, 2.5e-9, 5.4e-11). The oscillation is resolved only after its
 // later groups doubled their order (M = 128, 256); there the table's
-// amplification of the samples' rounding leaves 7.9e-9 (bound 1.5e-8).
+// amplification of the samples' rounding leaves 2.5e-9, a figure that
+// moved between 2.5e-9 and 7.9e-9 with rounding-level changes of the
+// arithmetic (bound 1e-8).
 // Whatever the error, the estimate must not fall below it.
 TEST(DehoogGroups, KnownInversesOverFiveLogCycles) {
     const std::vector<double> t = log_times(1e-2, 1e3, 200);
@@ -86,7 +88,7 @@ TEST(DehoogGroups, KnownInversesOverFiveLogCycles) {
         double tol;
     };
     const Bound bounds[] = {{"1/(p+1)", 2e-10}, {"1/p", 2e-10},        {"1/p^2", 4e-9},
-                            {"1/sqrt(p)", 1e-10}, {"exp(-sqrt(p))/p", 2e-10}, {"damped oscillation", 1.5e-8}};
+                            {"1/sqrt(p)", 1e-10}, {"exp(-sqrt(p))/p", 2e-10}, {"damped oscillation", 1e-8}};
     for (const KnownInverse& k : known_inverses()) {
         const auto r = slug::invert_times(k.F, t);
         double worst = 0.0, tol = 0.0;
