@@ -250,7 +250,7 @@ cplx sqrt_half_pi_over(const cplx& z) { return kSqrtHalfPi * smith_recip(princip
 // Hankel expansion, |z| > 1e8: terms to (8z)^-2; the next is below
 // 225/(6 (8e8)^3) ~ 7e-26.
 void hankel_pair(const cplx& z, cplx& k0, cplx& k1) {
-    const cplx t = smith_recip(8.0 * z);  // 1/(8z)
+    const cplx t = 0.125 * smith_recip(z);  // 1/(8z), without overflow of 8z
     const cplx t2 = t * t;
     // a_1(0) = -1, a_2(0) = 9; a_1(1) = 3, a_2(1) = -15 (a_k/k!: 9/2, -15/2)
     const cplx s0 = 1.0 - t + 4.5 * t2;
@@ -260,7 +260,8 @@ void hankel_pair(const cplx& z, cplx& k0, cplx& k1) {
     k1 = g * s1;
 }
 
-// |z| and s = (|z| + Re z)/2, without overflow or underflow of x^2 + y^2.
+// |z| without overflow or loss to underflow of x^2 + y^2; the squared
+// modulus as formed sets the series' term count.
 struct Modulus {
     double r2;  // x^2 + y^2 as formed (may have over- or underflowed)
     double r;
