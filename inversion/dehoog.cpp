@@ -248,8 +248,8 @@ InversionPlan plan_inversion(std::span<const double> t, const InversionSettings&
     // Checks: each group against the times that follow its run in the
     // sorted list (up to three, inverted by the next groups with a period
     // about ten times shorter), as far as they lie within 2 group_span of
-    // the group's largest time: there, at the group's earliest times, a feature
-    // of f that the group's period fails to resolve shows largest. (Two
+    // the group's largest time: there, at the group's earliest times, a
+    // feature of f that the group's period fails to resolve shows largest. (Two
     // periods closer together can both fail alike and agree.) Three values,
     // so that a missing oscillation cannot pass unseen by vanishing at one
     // of them. Without any such time, against three probes: one group added
@@ -284,8 +284,8 @@ std::vector<std::complex<double>> sample_points(const InversionGroup& group) {
 }
 
 std::vector<CheckValue> invert_group(const InversionGroup& group, std::span<const std::complex<double>> samples,
-                                 std::span<const double> times, std::span<double> value,
-                                 std::span<double> error_estimate, const InversionSettings& settings) {
+                                     std::span<const double> times, std::span<double> value,
+                                     std::span<double> error_estimate, const InversionSettings& settings) {
     if (samples.size() != 2 * static_cast<std::size_t>(group.M) + 1)
         throw std::invalid_argument("Laplace inversion: " + std::to_string(samples.size()) +
                                     " samples for a group of order " + std::to_string(group.M));
@@ -328,9 +328,8 @@ std::vector<CheckValue> invert_group(const InversionGroup& group, std::span<cons
     // times that of the complex series value, which changes smoothly with
     // t, so an estimate that dips between neighbours (both orders agreeing
     // by chance at one t) takes the neighbours' estimates scaled by
-    // e^{-gamma |t_i - t_j|}.
-    // (e^{-gamma |t_a - t_b|} is formed from e^{+-gamma t}, at most
-    // e^{gamma 2T} = 1/damping apart.)
+    // e^{-gamma |t_a - t_b|}, formed from the factors e^{+-gamma t} (within
+    // e^{2 gamma T} = 1/damping of each other, so no overflow).
     const std::size_t nt = group.time_index.size();
     std::vector<double> own(nt), up(nt), down(nt);
     for (std::size_t a = 0; a < nt; ++a) {

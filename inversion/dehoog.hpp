@@ -110,8 +110,8 @@ struct CheckValue {
 };
 
 std::vector<CheckValue> invert_group(const InversionGroup& group, std::span<const std::complex<double>> samples,
-                                 std::span<const double> times, std::span<double> value,
-                                 std::span<double> error_estimate, const InversionSettings& settings = {});
+                                     std::span<const double> times, std::span<double> value,
+                                     std::span<double> error_estimate, const InversionSettings& settings = {});
 
 // Completes the estimates once every group is inverted (check_values[g]
 // as returned for plan.groups[g]): each time of a group also carries the
