@@ -213,13 +213,11 @@ TEST(InertialWellLumped, MatchesTheTimeDomainIntegration) {
         const auto pole = slug::oscillatory_pole([&](const cplx&) { return cplx(omega0, 0.0); }, hob, g);
         EXPECT_EQ(pole.found, c.rows.count("minimum") == 1) << "a pair exactly when the column overshoots";
         auto head = [&](double t) { return invert_with_pole(f, pole, t / tc) / hob; };
-        // H/Ho at every sample. With the pair out the inversion is good to
-        // about 1e-10 (tolerance 1e-10, the samples' rounding times
-        // e^(gamma t) ~ 1e4); 1e-8 is the accuracy that the accurate mode
-        // promises.
-        // The sign changes of the computed head are counted over the
-        // samples where the reference is above 1e-9, ten times the
-        // inversion's error: there its sign is the reference's.
+        // H/Ho at every sample, to the 1e-8 that the accurate mode
+        // promises (with the pair out the inversion is good to about 1e-10:
+        // tolerance 1e-10, the samples' rounding times e^(gamma t) ~ 1e4).
+        // Sign changes are counted where the reference is above 1e-9, ten
+        // times that error, so that there the sign is the reference's.
         int sign_changes = 0;
         double previous = 1.0;
         for (const auto& r : c.rows.at("value")) {
