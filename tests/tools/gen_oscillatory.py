@@ -156,7 +156,7 @@ def lumped_closed_form(li, cc):
         with mp.workdps(60):
             r1, r2 = roots()
             if r1 == r2:
-                return (1 - r1 * t) * mp.exp(r1 * t)
+                return mp.re((1 - r1 * t) * mp.exp(r1 * t))
             v = mp.re((r2 * mp.exp(r1 * t) - r1 * mp.exp(r2 * t)) / (r2 - r1))
         return +v
 
@@ -164,7 +164,7 @@ def lumped_closed_form(li, cc):
         with mp.workdps(60):
             r1, r2 = roots()
             if r1 == r2:
-                return -r1 * r1 * t * mp.exp(r1 * t)
+                return mp.re(-r1 * r1 * t * mp.exp(r1 * t))
             v = mp.re(r1 * r2 * (mp.exp(r1 * t) - mp.exp(r2 * t)) / (r2 - r1))
         return +v
 
@@ -387,9 +387,7 @@ def svg_plot(path, title, xlabel, ylabel, series, xmax, ymin, ymax, yticks, xtic
         f.write("\n".join(s) + "\n")
 
 
-def run_plots():
-    mp.mp.dps = 20
-    docs = os.path.join(ROOT, "docs")
+def plot_head(docs):
     # Head against time, linear: the gravel case of (b), the same aquifer
     # without the column's inertia, and van der Kamp's oscillator.
     c = FULL[0]
@@ -414,6 +412,9 @@ def run_plots():
               ("van der Kamp", "#d9541e", "5,4", vdk),
               ("no inertia (CBP)", "#444", "2,3", quasi)],
              40.0, -1.0, 1.0, [-1, -0.5, 0, 0.5, 1], [0, 5, 10, 15, 20, 25, 30, 35, 40])
+
+
+def plot_type_curves(docs):
     # Normalized responses of the lumped model against t sqrt(g/Le) for
     # several damping parameters C_D (Butler 1998 type curves).
     series = []
@@ -426,6 +427,13 @@ def run_plots():
              "Normalized head of the inertial well, quasi-steady aquifer",
              "dimensionless time t (g/Le)^1/2", "H/Ho", series, 20.0, -1.0, 1.0,
              [-1, -0.5, 0, 0.5, 1], [0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20])
+
+
+def run_plots():
+    mp.mp.dps = 20
+    docs = os.path.join(ROOT, "docs")
+    plot_head(docs)
+    plot_type_curves(docs)
 
 
 def main():
