@@ -16,6 +16,7 @@
 #include "fit/fit_data.hpp"
 #include "fit/fit_model.hpp"
 #include "fit/fit_report.hpp"
+#include "fit/record_cli.hpp"
 #include "model/laplace_head.hpp"
 #include "report/text_file.hpp"
 #include "run/input_check.hpp"
@@ -35,7 +36,9 @@ const char* const kDescription =
     "the fixed values; its list of output times is not used.\n"
     "DATA: one observation per line, time and head displacement in the units\n"
     "of the input file (blank or comma separated, '#' comments, one header\n"
-    "line allowed); times greater than 0 and increasing.\n";
+    "line allowed), or a logger or transducer export read with the field-record\n"
+    "options (columns, clock, slug instant, water levels). Readings at t <= 0\n"
+    "are passed over with a note; equal times are kept in file order.\n";
 
 const char* const kFooter =
     "Parameters (--params, comma separated; default kr,ss): kr, ss, kz (or\n"
@@ -55,7 +58,7 @@ const char* const kFooter =
 
 const char* const kUsageLine =
     "Usage: slugwell fit INPUT DATA [--params LIST] [--bound NAME=LO,HI] "
-    "[--normalized] [--csv FILE] [--plot FILE.svg] [--report FILE]\n"
+    "[--normalized] [--csv FILE] [--plot FILE.svg] [--report FILE] [field-record options]\n"
     "Run 'slugwell fit --help' for more information.\n";
 
 FitCliResult usage_error(const std::string& reason) {
@@ -115,6 +118,7 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
     std::string params = "kr,ss";
     std::vector<std::string> bounds;
     int max_iter = c.options.max_iterations;
+    RecordCliOptions record_cli;
 
     CLI::App app{kDescription, "slugwell fit"};
     app.footer(kFooter);
@@ -127,6 +131,7 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
     app.add_option("--plot", c.plot, "draw observations and fitted curve (SVG)")->type_name("FILE.svg");
     app.add_option("--report", c.report, "report file (default fit.txt)")->type_name("FILE");
     app.add_option("--max-iter", max_iter, "iteration limit of the solver (default 100)")->type_name("N");
+    record_cli.add_to(app);
 
     try {
         app.parse(argc, const_cast<char**>(argv));
@@ -160,6 +165,7 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
         c.options.bounds.push_back(fb);
     }
     if (max_iter < 1) return usage_error("--max-iter: must be at least 1");
+    if (const std::string why = record_cli.apply(c.records); !why.empty()) return usage_error(why);
     c.options.max_iterations = max_iter;
 
     std::error_code ec;
@@ -197,13 +203,6 @@ int fit_main(int argc, char** argv) {
     }
     const FitCommand& cmd = cli.command;
 
-    Observations obs;
-    std::string error;
-    if (!read_observations(cmd.data, obs, error)) {
-        std::fprintf(stderr, "slugwell fit: %s\n", error.c_str());
-        return 1;
-    }
-
     // The input file, read and checked as for a run.
     open_log(kLogUnit, "log.txt");
     if (cmd.input.size() > kLongestInputName) {
@@ -220,6 +219,17 @@ int fit_main(int argc, char** argv) {
         return 1;
     }
 
+    // The data, read after the input file: --hrange divides by its Ho.
+    const double ho = cmd.options.normalized ? 1.0 : values.well.ho;
+    RecordOptions records = cmd.records;
+    records.ho = ho;
+    const DataFile data = read_data_file(cmd.data, records);
+    for (const std::string& e : data.errors) std::fprintf(stderr, "slugwell fit: %s\n", e.c_str());
+    if (!data.ok()) return 1;
+    for (const std::string& n : data.notes) std::fprintf(stderr, "slugwell fit: %s\n", n.c_str());
+    const Observations& obs = data.obs;
+    std::string error;
+
     const BaseInput base{values.well, Numerics{}};
     if (const std::string why = check_fit_setup(base, obs, cmd.options); !why.empty()) {
         std::fprintf(stderr, "slugwell fit: %s\n", why.c_str());
@@ -232,6 +242,7 @@ int fit_main(int argc, char** argv) {
     rc.title = input_title(cmd.input);
     while (!rc.title.empty() && rc.title.back() == ' ') rc.title.pop_back();
     rc.normalized = cmd.options.normalized;
+    rc.at_zero = at_zero_text(data, ho, cmd.options.normalized);
 
     std::printf("\nslugwell fit: %zu observations, estimating", obs.time.size());
     for (FitParam p : cmd.options.params) std::printf(" %s", std::string(fit_param_label(p)).c_str());

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fit/fit_solve.hpp"
+#include "records/records.hpp"
 
 namespace slug {
 
@@ -20,6 +21,7 @@ struct FitCommand {
     std::string csv;   // empty: no CSV
     std::string plot;  // empty: no SVG
     FitOptions options;
+    RecordOptions records;  // how DATA is read (options.ho is set from the input file)
 };
 
 // Outcome of parsing, as for the run's command line: when run is false the

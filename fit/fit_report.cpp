@@ -46,6 +46,7 @@ std::string fit_report_text(const FitReportContext& ctx, const Observations& obs
     if (!ctx.title.empty()) s += "  title:        " + ctx.title + "\n";
     s += "  data file:    " + ctx.data_path + " (" + std::to_string(obs.time.size()) + " observations, " +
          (ctx.normalized ? "H/Ho" : "head displacement") + ")\n";
+    if (!ctx.at_zero.empty()) s += "  at t = 0:     " + ctx.at_zero + "\n";
     if (!r.ok) {
         s += "\nFIT FAILED: " + r.error + "\n";
         s += "  forward runs: " + std::to_string(r.forward_runs) + "\n";

@@ -21,6 +21,7 @@ struct FitReportContext {
     std::string title;  // title line of the input file
     bool normalized = false;
     double wall_seconds = 0.0;  // time taken by the fit (< 0: not shown)
+    std::string at_zero;        // the reading at t = 0 beside Ho (empty: none)
 };
 
 // The report: data and settings, estimates with standard errors and 95 %

@@ -6,6 +6,7 @@
 
 #include "fit/fit_data.hpp"
 #include "fit/fit_main.hpp"
+#include "records/test_records_support.hpp"
 #include "test_fit_support.hpp"
 
 namespace {
@@ -134,6 +135,8 @@ TEST(FitCli, WrongCommandLinesAreUsageErrors) {
         {{f.input, f.data, "--csv", f.dir.string() + "/a", "--plot", f.dir.string() + "/a"}, "name the same file"},
         {{f.input, f.data, "--plot", f.dir.string()}, "is a folder"},
         {{f.input, f.data, "--frobnicate"}, "frobnicate"},
+        {{f.input, f.data, "--depth"}, "--depth needs --static LEVEL"},
+        {{f.input, f.data, "--thin", "1"}, "--thin: expected a number of readings of at least 2"},
     };
     for (const auto& [args, message] : cases) {
         const slug::FitCliResult r = parse(args);
@@ -145,6 +148,70 @@ TEST(FitCli, WrongCommandLinesAreUsageErrors) {
     EXPECT_FALSE(help.run);
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out_text.find("--params"), std::string::npos);
+}
+
+// ---- field records through the command line ----------------------------
+
+// The DATA file as `fit` and `analyze` read it: the record options of the
+// command line reach the reader, and its observations, the reading at
+// t = 0 and the refused lines come back to the program.
+TEST(FitData, FieldRecordsReachTheObservations) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::vector<std::string> args;
+        std::vector<double> time;
+        std::vector<int> line;
+        std::string at_zero;  // at_zero_text with Ho = 0.5
+        std::string error;    // part of the first error; empty: read
+    };
+    const std::vector<Case> cases = {
+        {"Levelogger export, slug at the jump",
+         rectest::kLevelogger,
+         {"--clock", "--columns", "Date,LEVEL", "--static", "9.8123", "--t0", "jump"},
+         {0.5, 1.0, 1.5},
+         {18, 19, 20},
+         "Ho = 0.5 (input file); the reading at t = 0 (line 17) is 0.4979",
+         ""},
+        {"semicolons, decimal commas, depth to water",
+         rectest::kSemicolonDepth,
+         {"--clock", "--columns", "Datum,Abstich", "--depth", "--static", "3.215"},
+         {1.0, 2.0, 4.0},
+         {4, 5, 6},
+         "Ho = 0.5 (input file); the reading at t = 0 (line 3) is 0",
+         ""},
+        {"plain file from t = 0 with two readings at one time",
+         "time,head\n0,0.5\n0.5,0.42\n0.5,0.41\n1,0.35\n",
+         {},
+         {0.5, 0.5, 1.0},
+         {3, 4, 5},
+         "Ho = 0.5 (input file); the reading at t = 0 (line 2) is 0.5",
+         ""},
+        {"a refused line", "1 0.5\n2 x\n", {}, {}, {}, "", "d.txt, line 2: 'x' is not a number"},
+    };
+    Files f;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fittest::put_file(f.data, c.text);
+        std::vector<std::string> args{f.input, f.data};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const slug::FitCliResult cli = parse(args);
+        ASSERT_TRUE(cli.run) << cli.err_text;
+        slug::RecordOptions records = cli.command.records;
+        records.ho = 0.5;
+        const slug::DataFile d = slug::read_data_file(f.data, records);
+        if (!c.error.empty()) {
+            ASSERT_FALSE(d.ok());
+            EXPECT_NE(d.errors[0].find(c.error), std::string::npos) << d.errors[0];
+            EXPECT_TRUE(d.obs.time.empty());
+            continue;
+        }
+        ASSERT_TRUE(d.ok()) << d.errors[0];
+        EXPECT_EQ(d.obs.time, c.time);
+        EXPECT_EQ(d.obs.line, c.line);
+        EXPECT_EQ(d.obs.value.size(), c.time.size());
+        EXPECT_EQ(slug::at_zero_text(d, 0.5, false), c.at_zero);
+    }
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ TEST(FitOutputs, ReportCsvAndPictureOfAFit) {
     const slug::FitResult r = slug::run_fit(base, obs, slug::FitOptions{});
     ASSERT_TRUE(r.ok) << r.error;
 
-    slug::FitReportContext ctx{"in.txt", "heads.csv", "Fit test", false, 1.25};
+    slug::FitReportContext ctx{"in.txt", "heads.csv", "Fit test", false, 1.25, ""};
     const std::string text = slug::fit_report_text(ctx, obs, r);
     for (const char* part : {"data file:    heads.csv (20 observations, head displacement)", "iterations:", "forward runs: " ,
                              "wall time:    1.25 s", "95 % lower", "Correlation matrix", "RMSE of the residuals:",
@@ -92,7 +92,9 @@ TEST(FitProgram, FitsAFileAndWritesItsOutputs) {
     const slug::Observations obs = fittest::synthetic(base, truth, fittest::log_times(0.1, 30.0, 18));
     const fittest::fs::path dir = fittest::scratch("program");
     fittest::put_file(dir / "input.txt", fittest::input_text(fittest::kConfinedSkin));
-    std::string data = "time,head  # synthetic\n";
+    // A logger's record starts at the slug: the reading at t = 0 is passed
+    // over and shown beside Ho.
+    std::string data = "time,head  # synthetic\n0,0.5\n";
     for (std::size_t i = 0; i < obs.time.size(); ++i)
         data += std::to_string(obs.time[i]) + "," + std::to_string(obs.value[i]) + "\n";
     fittest::put_file(dir / "heads.csv", data);
@@ -102,6 +104,10 @@ TEST(FitProgram, FitsAFileAndWritesItsOutputs) {
     const std::string report = fittest::get_file(dir / "fit.txt");
     EXPECT_NE(report.find("converged:"), std::string::npos) << report;
     EXPECT_NE(r.out.find(report), std::string::npos);  // the same report on the console
+    EXPECT_NE(report.find("at t = 0:     Ho = 0.5 (input file); the reading at t = 0 (line 2) is 0.5"),
+              std::string::npos);
+    EXPECT_NE(r.err.find("slugwell fit: data file heads.csv: 1 reading at t <= 0 passed over"), std::string::npos)
+        << r.err;
     EXPECT_EQ(count(fittest::get_file(dir / "fit.csv"), "\n"), 19);
     EXPECT_EQ(count(fittest::get_file(dir / "fit.svg"), "class=\"observed\""), 18);
     EXPECT_FALSE(fittest::fs::exists(dir / "outfile.txt"));  // a fit writes no results table
