@@ -10,7 +10,7 @@
 
 namespace slug {
 
-WellGeometry geometry_from_input(const InputWell& in) {
+WellGeometry geometry_from_input(const WellInput& in) {
     WellGeometry g;
     g.rw = in.rw;
     g.rc = in.rc;

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "model/well_model.hpp"
+
 namespace slug {
 
 // Lengths in the length unit of the input. Depths are measured from the top
@@ -25,18 +27,11 @@ struct WellGeometry {
     double outer_radius() const { return rw + skin; }
 };
 
-// Values of an input file (aquifer line BB KR KZ HKS SS SY, well line
-// HO RW RC ZPD ZPL DS).
-struct InputWell {
-    double bb, kr, kz, hks, sy;
-    double rw, rc, zpd, zpl, ds;
-};
-
 // The geometry of an input, with the program's own conventions: a skin
 // exists when HKS > 0, and its thickness is DS (a skin of thickness DS <= 0
 // adds nothing to the radius); screen depths given bottom first are
 // exchanged; SY > 0 makes the top a water table.
-WellGeometry geometry_from_input(const InputWell& in);
+WellGeometry geometry_from_input(const WellInput& in);
 
 // Checks what the straight-line methods need: finite values, rw, rc and
 // the thickness > 0, a screen of positive length inside the aquifer, a

@@ -72,9 +72,11 @@ LineFit fit_log_line(std::span<const double> time, std::span<const double> ratio
             return failed(fit, LineFailure::bad_record,
                           "observation " + std::to_string(i + 1) + " has a negative time " +
                               note_number(time[i]));
-        if (i > 0 && !(time[i] > time[i - 1]))
+        // Equal times (two readings of a logger within its clock's
+        // resolution) are kept: each is one more point of the line.
+        if (i > 0 && time[i] < time[i - 1])
             return failed(fit, LineFailure::bad_record,
-                          "the times are not increasing at observation " + std::to_string(i + 1));
+                          "the times decrease at observation " + std::to_string(i + 1));
     }
     if (!(std::isfinite(range.lower) && std::isfinite(range.upper) && range.lower > 0.0 &&
           range.lower < range.upper && range.upper <= 1.0))
@@ -127,6 +129,10 @@ LineFit fit_log_line(std::span<const double> time, std::span<const double> ratio
         sxy += dt * dy;
         syy += dy * dy;
     }
+    if (!(sxx > 0.0))
+        return failed(fit, LineFailure::too_few_points,
+                      "the " + std::to_string(fit.used.size()) + " observations with H/Ho " + span +
+                          " share one time: a line needs at least two times");
     fit.slope = sxy / sxx;
     fit.intercept = ym - fit.slope * tm;
     fit.r2 = syy > 0.0 ? (sxy * sxy) / (sxx * syy) : 1.0;

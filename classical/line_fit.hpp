@@ -64,7 +64,8 @@ bool normalize_heads(std::span<const double> heads, double h0, std::vector<doubl
 
 // Fits ln(H/Ho) = intercept + slope * t by least squares to the
 // observations whose H/Ho lies in [range.lower, range.upper]. time must be
-// >= 0 and strictly increasing, ratio the same length. The result says
+// >= 0 and never decreasing (equal times are separate points), ratio the
+// same length. The result says
 // which observations were used, or why none could be.
 LineFit fit_log_line(std::span<const double> time, std::span<const double> ratio, HeadRange range);
 

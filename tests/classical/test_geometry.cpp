@@ -11,10 +11,21 @@
 
 namespace {
 
+// The values of the input file that the geometry reads.
+struct Values {
+    double bb, kr, kz, hks, sy, rw, rc, zpd, zpl, ds;
+    slug::WellInput well() const {
+        slug::WellInput w;
+        w.bb = bb, w.kr = kr, w.kz = kz, w.hks = hks, w.sy = sy;
+        w.rw = rw, w.rc = rc, w.zpd = zpd, w.zpl = zpl, w.ds = ds;
+        return w;
+    }
+};
+
 TEST(ClassicalGeometry, MapsTheInputWithTheProgramsConventions) {
     struct Case {
         const char* name;
-        slug::InputWell in;  // BB KR KZ HKS SY, RW RC ZPD ZPL DS
+        Values in;  // BB KR KZ HKS SY, RW RC ZPD ZPL DS
         double skin, top, bottom, kz_over_kr;
         bool water_table;
     };
@@ -26,7 +37,7 @@ TEST(ClassicalGeometry, MapsTheInputWithTheProgramsConventions) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const slug::WellGeometry g = slug::geometry_from_input(c.in);
+        const slug::WellGeometry g = slug::geometry_from_input(c.in.well());
         EXPECT_EQ(g.outer_radius(), c.in.rw + c.skin);
         EXPECT_EQ(g.rc, c.in.rc);
         EXPECT_EQ(g.screen_top, c.top);

@@ -34,6 +34,14 @@ TEST(LineFit, RecoversTheLineAndNotesWhatItShows) {
     for (std::size_t i = 0; i < noisy.ratio.size(); ++i) noisy.ratio[i] *= (i % 2 ? 1.25 : 0.8);  // +-0.22 in ln(H/Ho)
     Record swinging = exponential_record(20.0, 1.0, 1.0, 60);
     swinging.ratio.back() = -0.3;
+    // Each reading twice, as a logger writes two readings within one tick
+    // of its clock.
+    Record doubled;
+    for (std::size_t i = 0; i < swinging.time.size() - 1; ++i)
+        for (int k = 0; k < 2; ++k) {
+            doubled.time.push_back(swinging.time[i]);
+            doubled.ratio.push_back(swinging.ratio[i]);
+        }
     const std::vector<Case> cases = {
         {"through 1", exponential_record(20.0), slug::kHvorslevRange, 20.0, 1.0, {}},
         {"Bouwer-Rice range", exponential_record(7.0, 1.0, 0.25), slug::kBouwerRiceRange, 7.0, 1.0, {}},
@@ -44,6 +52,7 @@ TEST(LineFit, RecoversTheLineAndNotesWhatItShows) {
         // intercept as well.
         {"scatter", noisy, {0.1, 0.4}, 0.0, 0.0, {NoteKind::line_intercept, NoteKind::line_scatter}},
         {"swing below zero", swinging, slug::kHvorslevRange, 20.0, 1.0, {NoteKind::oscillation}},
+        {"readings sharing their times", doubled, slug::kHvorslevRange, 20.0, 1.0, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -81,8 +90,10 @@ TEST(LineFit, NamesTheCauseWhenThereIsNoLine) {
         {"lengths differ", {0, 1, 2}, {1, 0.5}, slug::kHvorslevRange, LineFailure::bad_record, "3 times but 2 heads"},
         {"empty", {}, {}, slug::kHvorslevRange, LineFailure::bad_record, "no observations"},
         {"not a number", {0, 1, 2}, {1, nan, 0.2}, slug::kHvorslevRange, LineFailure::bad_record, "observation 2"},
-        {"times out of order", {0, 2, 2}, {1, 0.5, 0.2}, slug::kHvorslevRange, LineFailure::bad_record,
-         "not increasing at observation 3"},
+        {"times out of order", {0, 2, 1}, {1, 0.5, 0.2}, slug::kHvorslevRange, LineFailure::bad_record,
+         "the times decrease at observation 3"},
+        {"one time in the range", {0, 1, 1, 1, 2}, {1, 0.24, 0.2, 0.16, 0.05}, slug::kHvorslevRange,
+         LineFailure::too_few_points, "share one time"},
         {"negative time", {-1, 2, 3}, {1, 0.5, 0.2}, slug::kHvorslevRange, LineFailure::bad_record, "negative time"},
         {"range reversed", {0, 1, 2}, {1, 0.5, 0.2}, {0.3, 0.2}, LineFailure::bad_range, "0 < lower < upper <= 1"},
         {"range above 1", {0, 1, 2}, {1, 0.5, 0.2}, {0.5, 1.5}, LineFailure::bad_range, "0 < lower < upper <= 1"},
