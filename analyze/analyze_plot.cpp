@@ -79,9 +79,11 @@ std::string grid_line(double x1, double y1, double x2, double y2, const char* st
            "\" stroke=\"" + stroke + "\"/>\n";
 }
 
-std::string circle(double x, double y) {
-    return "<circle class=\"observed\" cx=\"" + px(x) + "\" cy=\"" + px(y) +
-           "\" r=\"3\" fill=\"none\" stroke=\"#1f4e9a\" stroke-width=\"1.3\"/>\n";
+// An observation; a dense record gets smaller markers, so that the lines
+// and curves stay visible.
+std::string circle(double x, double y, std::size_t n) {
+    return "<circle class=\"observed\" cx=\"" + px(x) + "\" cy=\"" + px(y) + "\" r=\"" + (n > 60 ? "2" : "3") +
+           "\" fill=\"none\" stroke=\"#1f4e9a\" stroke-width=\"1.2\"/>\n";
 }
 
 // A line of the method's colour; dashes "" draws it solid.
@@ -164,6 +166,14 @@ std::string straight_line_view(const Frame& f, const std::string& time_label, st
         }
     }
     s += frame_rect(f);
+    std::size_t omitted = 0;
+    for (std::size_t i = 0; i < time.size(); ++i) {
+        if (!(ratio[i] >= rlow) || !std::isfinite(ratio[i]) || !std::isfinite(time[i])) {
+            ++omitted;
+            continue;
+        }
+        s += circle(X(time[i]), Y(ratio[i]), time.size());
+    }
     // The lines: solid over the observations used, dashed back to t = 0
     // and on to the bottom of the axis (or its end).
     for (const AnalyzeRow& r : rows) {
@@ -176,14 +186,6 @@ std::string straight_line_view(const Frame& f, const std::string& time_label, st
         const bool mine = !recommended_range(r);
         s += polyline("line-extended", r.method, {at(t_start), at(t_end)}, mine ? "2 4" : "6 4");
         s += polyline("line", r.method, {at(l.t_first), at(l.t_last)}, mine ? "10 3" : "");
-    }
-    std::size_t omitted = 0;
-    for (std::size_t i = 0; i < time.size(); ++i) {
-        if (!(ratio[i] >= rlow) || !std::isfinite(ratio[i]) || !std::isfinite(time[i])) {
-            ++omitted;
-            continue;
-        }
-        s += circle(X(time[i]), Y(ratio[i]));
     }
     s += text((f.left + f.right) / 2, f.top - 10, "Straight-line view: log H/Ho against time", "middle",
               " font-size=\"14\"");
@@ -248,14 +250,16 @@ std::string type_curve_view(const Frame& f, const std::string& time_label, std::
         s += text(f.left - 6, Y(v) + 4, label(std::fabs(v) < 1e-12 * vstep ? 0.0 : v), "end");
     }
     s += frame_rect(f);
+    // The observations first, the curves over them.
+    for (std::size_t i = 0; i < time.size(); ++i)
+        if (time[i] > 0.0 && std::isfinite(time[i]) && std::isfinite(ratio[i]))
+            s += circle(X(time[i]), Y(ratio[i]), time.size());
     for (const AnalyzeCurve& c : curves) {
         std::vector<std::pair<double, double>> pts;
         for (std::size_t i = 0; i < c.time.size(); ++i)
             if (c.time[i] > 0.0 && std::isfinite(c.ratio[i])) pts.emplace_back(X(c.time[i]), Y(c.ratio[i]));
         s += polyline("curve", c.method, pts, "");
     }
-    for (std::size_t i = 0; i < time.size(); ++i)
-        if (time[i] > 0.0 && std::isfinite(time[i]) && std::isfinite(ratio[i])) s += circle(X(time[i]), Y(ratio[i]));
     s += text((f.left + f.right) / 2, f.top - 10, "Type-curve view: H/Ho against log time", "middle",
               " font-size=\"14\"");
     s += text((f.left + f.right) / 2, f.bottom + 40, time_label);
