@@ -122,8 +122,12 @@ AnalyzeRow model_row(AnalyzeMethod method, const WellInput& in, const Observatio
     row.rmse = r.rmse;
     row.k95 = {r.lower[0], r.upper[0]};
     row.ss95 = {r.lower[1], r.upper[1]};
-    row.notes.push_back("KR and SS fitted from " + start_text + "; 95 % intervals K " + num(r.lower[0], 3) + " ... " +
-                        num(r.upper[0], 3) + ", Ss " + num(r.lower[1], 3) + " ... " + num(r.upper[1], 3));
+    // Without full rank the fit gives no intervals (its warning says why).
+    const auto interval = [](double lo, double hi) {
+        return std::isfinite(lo) && std::isfinite(hi) ? num(lo, 3) + " ... " + num(hi, 3) : std::string("undetermined");
+    };
+    row.notes.push_back("KR and SS fitted from " + start_text + "; 95 % intervals K " + interval(r.lower[0], r.upper[0]) +
+                        ", Ss " + interval(r.lower[1], r.upper[1]));
     for (const std::string& w : r.warnings) row.notes.push_back("fit: " + w);
     return row;
 }
