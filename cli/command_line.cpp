@@ -51,7 +51,8 @@ const char* const kFooter =
     "  slugwell input.txt --times 1000 5 10\n"
     "\n"
     "To estimate parameters from measured heads: slugwell fit INPUT DATA\n"
-    "(see 'slugwell fit --help').\n";
+    "(see 'slugwell fit --help'); the classical analyses side by side:\n"
+    "slugwell analyze INPUT DATA (see 'slugwell analyze --help').\n";
 
 const char* const kUsageLine =
     "Usage: slugwell [INPUT] [--csv FILE] [--plot FILE.svg] "
