@@ -158,7 +158,7 @@ std::vector<double> observed_ratio(const Observations& obs, double ho, bool norm
 std::vector<AnalyzeRow> straight_line_rows(const WellInput& in, const Observations& obs,
                                            const AnalyzeSettings& settings) {
     std::vector<AnalyzeRow> rows;
-    const WellGeometry g = geometry_from_input(in);
+    const WellGeometry g = well_geometry(in);
     const std::vector<double> ratio = observed_ratio(obs, in.ho, settings.normalized);
     rows.push_back(line_row(AnalyzeMethod::Hvorslev, hvorslev(obs.time, ratio, g), kHvorslevRange));
     rows.push_back(line_row(AnalyzeMethod::BouwerRice, bouwer_rice(obs.time, ratio, g), kBouwerRiceRange));

@@ -10,7 +10,14 @@
 
 namespace slug {
 
-WellGeometry geometry_from_input(const WellInput& in) {
+WellGeometry geometry_from_input(const InputWell& in) {
+    WellInput w;
+    w.bb = in.bb, w.kr = in.kr, w.kz = in.kz, w.hks = in.hks, w.sy = in.sy;
+    w.rw = in.rw, w.rc = in.rc, w.zpd = in.zpd, w.zpl = in.zpl, w.ds = in.ds;
+    return well_geometry(w);
+}
+
+WellGeometry well_geometry(const WellInput& in) {
     WellGeometry g;
     g.rw = in.rw;
     g.rc = in.rc;

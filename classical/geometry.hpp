@@ -27,11 +27,20 @@ struct WellGeometry {
     double outer_radius() const { return rw + skin; }
 };
 
-// The geometry of an input, with the program's own conventions: a skin
-// exists when HKS > 0, and its thickness is DS (a skin of thickness DS <= 0
-// adds nothing to the radius); screen depths given bottom first are
-// exchanged; SY > 0 makes the top a water table.
-WellGeometry geometry_from_input(const WellInput& in);
+// The geometry of an input's values, with the program's own conventions:
+// a skin exists when HKS > 0, and its thickness is DS (a skin of thickness
+// DS <= 0 adds nothing to the radius); screen depths given bottom first
+// are exchanged; SY > 0 makes the top a water table.
+WellGeometry well_geometry(const WellInput& in);
+
+// The ten values of the aquifer line (BB KR KZ HKS SY) and the well line
+// (RW RC ZPD ZPL DS) that the geometry reads, for callers that hold them
+// one by one; as well_geometry.
+struct InputWell {
+    double bb, kr, kz, hks, sy;
+    double rw, rc, zpd, zpl, ds;
+};
+WellGeometry geometry_from_input(const InputWell& in);
 
 // Checks what the straight-line methods need: finite values, rw, rc and
 // the thickness > 0, a screen of positive length inside the aquifer, a

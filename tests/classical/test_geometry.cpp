@@ -37,7 +37,7 @@ TEST(ClassicalGeometry, MapsTheInputWithTheProgramsConventions) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const slug::WellGeometry g = slug::geometry_from_input(c.in.well());
+        const slug::WellGeometry g = slug::well_geometry(c.in.well());
         EXPECT_EQ(g.outer_radius(), c.in.rw + c.skin);
         EXPECT_EQ(g.rc, c.in.rc);
         EXPECT_EQ(g.screen_top, c.top);
@@ -46,6 +46,15 @@ TEST(ClassicalGeometry, MapsTheInputWithTheProgramsConventions) {
         EXPECT_DOUBLE_EQ(g.kz_over_kr, c.kz_over_kr);
         EXPECT_EQ(g.water_table, c.water_table);
         EXPECT_EQ(slug::check_geometry(g), "");
+        // The same from the ten values one by one.
+        const Values& v = c.in;
+        const slug::WellGeometry h =
+            slug::geometry_from_input({v.bb, v.kr, v.kz, v.hks, v.sy, v.rw, v.rc, v.zpd, v.zpl, v.ds});
+        EXPECT_EQ(h.outer_radius(), g.outer_radius());
+        EXPECT_EQ(h.screen_top, g.screen_top);
+        EXPECT_EQ(h.screen_bottom, g.screen_bottom);
+        EXPECT_EQ(h.kz_over_kr, g.kz_over_kr);
+        EXPECT_EQ(h.water_table, g.water_table);
     }
 }
 
