@@ -103,8 +103,9 @@ std::string fit_value_text(double v, int digits) {
     return s.str();
 }
 
-bool parse_observations(std::string_view text, const std::string& name, Observations& obs,
-                        std::string& error) {
+namespace {
+
+bool parse_into(std::string_view text, const std::string& name, Observations& obs, std::string& error) {
     obs = Observations{};
     int line_no = 0;
     bool seen_content = false;
@@ -163,6 +164,15 @@ bool parse_observations(std::string_view text, const std::string& name, Observat
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool parse_observations(std::string_view text, const std::string& name, Observations& obs,
+                        std::string& error) {
+    if (parse_into(text, name, obs, error)) return true;
+    obs = Observations{};  // a refused file gives no observations
+    return false;
 }
 
 bool read_observations(const std::string& path, Observations& obs, std::string& error) {

@@ -22,7 +22,8 @@ struct Observations {
 // part of a number, e.g. "time,head"). Every other line, the first
 // included, must hold exactly two finite numbers; times
 // must be greater than 0 and strictly increasing. On failure returns false
-// with a message naming the file (name) and the line in error.
+// with a message naming the file (name) and the line in error, and obs
+// holds no observations.
 bool parse_observations(std::string_view text, const std::string& name, Observations& obs,
                         std::string& error);
 
