@@ -78,6 +78,12 @@ bool FileReplacement::open(const std::string& path, int& err) {
         target_ = path;
         return fp_ != nullptr;
     }
+    // A file the user may not write stays protected, as when it is opened
+    // for writing in place.
+    if (exists && ::access(path.c_str(), W_OK) != 0) {
+        err = errno;
+        return false;
+    }
     if (exists) {
         std::error_code ec;
         const fs::path real = fs::canonical(path, ec);

@@ -27,9 +27,6 @@ namespace slug {
 
 namespace {
 
-// Lines of a C stream. The end of a line is '\n'; a CR just before it
-// belongs to the line end (files written on Windows). A last line without
-// its end still counts as a line.
 // An input text of the program is a few hundred short lines; a line or a
 // file beyond these limits (a binary file, an endless device such as
 // /dev/zero) ends the run with a message instead of filling the memory.
@@ -38,6 +35,9 @@ constexpr unsigned long long kMaxSourceBytes = 1ULL << 26;
 
 [[noreturn]] void source_too_large(int unit, const std::string& name, const char* what);
 
+// Lines of a C stream. The end of a line is '\n'; a CR just before it
+// belongs to the line end (files written on Windows). A last line without
+// its end still counts as a line.
 class StreamLineSource : public LineSource {
 public:
     StreamLineSource(std::FILE* fp, bool strip_bom, int unit, std::string name)

@@ -98,13 +98,19 @@ void store(const WellModel& m, std::span<const double> times, Results& r, int i,
     r.drawdown[k] = (m.HO / m.HOB) * ft;
 }
 
-// The progress line of a long run: after 2 s, and only when the error
-// stream is a terminal (a log file or a pipe gets nothing), "times done of
-// total" is rewritten in place after each time; the line is cleared at
-// the end.
+// The progress line of a long run: after 2 s (SLUGWELL_PROGRESS_AFTER
+// seconds, when set), and only when the error stream is a terminal (a log
+// file or a pipe gets nothing), "times done of total" is rewritten in place
+// after each time; the line is cleared at the end.
 class Progress {
 public:
-    Progress(bool wanted, int total) : wanted_(wanted && ::isatty(2) != 0), total_(total) {}
+    Progress(bool wanted, int total) : wanted_(wanted && ::isatty(2) != 0), total_(total) {
+        if (const char* env = std::getenv("SLUGWELL_PROGRESS_AFTER"); wanted_ && env != nullptr && *env != '\0') {
+            char* end = nullptr;
+            const double v = std::strtod(env, &end);
+            if (*end == '\0' && v >= 0.0 && v < 1e6) after_ = std::chrono::duration<double>(v);
+        }
+    }
     ~Progress() {
         if (!shown_) return;
         std::fprintf(stderr, "\r%60s\r", "");
@@ -113,7 +119,7 @@ public:
     // Called by the calling thread only.
     void update(int done) {
         if (!wanted_) return;
-        if (std::chrono::steady_clock::now() - start_ < std::chrono::seconds(2)) return;
+        if (std::chrono::steady_clock::now() - start_ < after_) return;
         shown_ = true;
         std::fprintf(stderr, "\rslugwell: %d of %d times done", done, total_);
         std::fflush(stderr);
@@ -123,6 +129,7 @@ private:
     bool wanted_;
     int total_;
     bool shown_ = false;
+    std::chrono::duration<double> after_{2.0};
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 

@@ -24,6 +24,7 @@ struct Launch {
     std::string typed;              // standard input
     std::vector<std::string> env;   // NAME=VALUE added to the environment
     rlim_t address_space = 0;       // RLIMIT_AS in bytes; 0: unchanged
+    std::string error_stream;       // a device (a terminal) for the error stream; empty: captured
 };
 
 pid_t start(const Scratch& s, const Launch& l) {
@@ -35,7 +36,8 @@ pid_t start(const Scratch& s, const Launch& l) {
     argv.push_back(nullptr);
     std::vector<std::string> env = l.env;  // copies the child may use after fork
     const std::string in = (s.base() / "stdin.txt").string(), out = (s.base() / "stdout.txt").string(),
-                      err = (s.base() / "stderr.txt").string(), work = s.work().string();
+                      err = l.error_stream.empty() ? (s.base() / "stderr.txt").string() : l.error_stream,
+                      work = s.work().string();
     const pid_t pid = ::fork();
     if (pid == 0) {
         struct rlimit no_core = {0, 0};
@@ -50,7 +52,8 @@ pid_t start(const Scratch& s, const Launch& l) {
         for (std::string& e : env) ::putenv(e.data());
         const int i = ::open(in.c_str(), O_RDONLY);
         const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        const int e = l.error_stream.empty() ? ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666)
+                                             : ::open(err.c_str(), O_WRONLY | O_NOCTTY);
         if (i < 0 || o < 0 || e < 0 || ::chdir(work.c_str()) != 0) ::_exit(126);
         ::dup2(i, 0);
         ::dup2(o, 1);
@@ -137,7 +140,7 @@ TEST(RobustnessOutputs, InputThatTheRunWritesIsRefused) {
 TEST(RobustnessOutputs, EndlessInputIsRefused) {
     Scratch s;
     write_file(s.work() / "outfile.txt", earlier_outfile());
-    const Outcome r = run(s, Launch{{}, "'/dev/zero'\n", {}, 0});
+    const Outcome r = run(s, Launch{{}, "'/dev/zero'\n", {}, 0, ""});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "slugwell: /dev/zero has a line longer than 16 MiB; it is not an input text of this program\n");
     EXPECT_EQ(r.outfile, earlier_outfile());
@@ -166,7 +169,7 @@ TEST(RobustnessOutputs, InterruptedRunKeepsTheEarlierFiles) {
         write_file(s.work() / "log.txt", kEarlierLog);
         write_file(s.work() / "r.csv", "earlier csv\n");
         const std::vector<std::string> before = folder_names(s);
-        const pid_t pid = start(s, Launch{{"in.txt", "--csv", "r.csv"}, "", {}, 0});
+        const pid_t pid = start(s, Launch{{"in.txt", "--csv", "r.csv"}, "", {}, 0, ""});
         // Wait (generously) until the results file is being written.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         bool writing = false;
@@ -216,7 +219,7 @@ TEST(RobustnessOutputs, RunsInOneFolderTakeTurns) {
         }
         char x = 0;
         ASSERT_EQ(::read(ready[0], &x, 1), 1);
-        const Outcome r = run(s, Launch{{"in.txt"}, "", {std::string("SLUGWELL_LOCK_WAIT=") + c.wait}, 0});
+        const Outcome r = run(s, Launch{{"in.txt"}, "", {std::string("SLUGWELL_LOCK_WAIT=") + c.wait}, 0, ""});
         EXPECT_EQ(r.status, c.status) << r.err;
         if (c.status == 0) {
             EXPECT_NE(r.outfile.find("H/Ho Ratio"), std::string::npos) << r.outfile;
@@ -231,6 +234,40 @@ TEST(RobustnessOutputs, RunsInOneFolderTakeTurns) {
         ::waitpid(holder, &st, 0);
         ::close(ready[0]);
         ::close(ready[1]);
+    }
+}
+
+// A long run shows how far it is on the error stream, when that is a
+// terminal (here a pseudo-terminal, the threshold of 2 s set to 0), and
+// clears the line at the end; a captured error stream gets nothing.
+TEST(RobustnessOutputs, LongRunShowsProgressOnATerminalOnly) {
+    GoodInput in;
+    in.lines[GoodInput::kCount] = "3";
+    in.lines.push_back("1000");
+    for (const bool terminal : {true, false}) {
+        SCOPED_TRACE(terminal);
+        Scratch s;
+        write_file(s.work() / "in.txt", in.text());
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(master, 0);
+        ASSERT_EQ(::grantpt(master), 0);
+        ASSERT_EQ(::unlockpt(master), 0);
+        Launch l{{"in.txt"}, "", {"SLUGWELL_PROGRESS_AFTER=0", "SLUGWELL_THREADS=1"}, 0, ""};
+        if (terminal) l.error_stream = ::ptsname(master);
+        const Outcome r = run(s, l);
+        EXPECT_EQ(r.status, 0);
+        std::string shown;
+        ::fcntl(master, F_SETFL, O_NONBLOCK);
+        char buf[4096];
+        for (ssize_t k; (k = ::read(master, buf, sizeof buf)) > 0;) shown.append(buf, static_cast<std::size_t>(k));
+        ::close(master);
+        if (terminal) {
+            EXPECT_NE(shown.find("slugwell: 3 of 3 times done"), std::string::npos) << shown;
+            EXPECT_EQ(shown.substr(shown.size() - 62), "\r" + std::string(60, ' ') + "\r");
+        } else {
+            EXPECT_EQ(shown, "");
+            EXPECT_EQ(r.err, "");
+        }
     }
 }
 
@@ -258,7 +295,7 @@ TEST(RobustnessOutputs, ThreadsThatCannotStartLeaveTheResultsAlone) {
         Scratch s;
         fs::copy_file(fs::path(SLUG_SOURCE_DIR) / "examples" / "input.txt", s.work() / "in.txt");
         const Outcome r =
-            run(s, Launch{{}, "in.txt\n", {std::string("SLUGWELL_THREADS=") + c.threads}, c.address_space});
+            run(s, Launch{{}, "in.txt\n", {std::string("SLUGWELL_THREADS=") + c.threads}, c.address_space, ""});
         EXPECT_TRUE(r.exited);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.outfile, expected);
