@@ -7,6 +7,8 @@
 // the other output, and its folder must exist.
 #include "cli/command_line.hpp"
 
+#include "run/time_grid.hpp"
+
 #include <CLI/CLI.hpp>
 
 #include <cmath>
@@ -14,6 +16,7 @@
 #include <filesystem>
 #include <system_error>
 #include <tuple>
+#include <vector>
 
 #ifndef SLUG_VERSION
 #define SLUG_VERSION "unknown"
@@ -155,6 +158,12 @@ CliResult parse_command_line(int argc, const char* const* argv) {
         if (o.times.ncycle > (kMaxOutputTimes - 1) / o.times.npercyc)
             return usage_error("--times: NCYCLE*NPERCYC + 1 must not exceed " +
                                std::to_string(kMaxOutputTimes) + " times");
+        // TEND/10^NCYCLE, the first time of the grid, must not underflow.
+        const std::vector<double> grid =
+            log_time_grid(o.times.tend, o.times.ncycle, o.times.npercyc);
+        if (grid.empty() || !(grid.front() > 0.0))
+            return usage_error("--times: TEND/10^NCYCLE, the first of the times, underflows to 0; "
+                               "use a larger TEND or fewer cycles");
     }
 
     if (!o.input.empty()) {

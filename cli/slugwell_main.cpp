@@ -8,12 +8,16 @@
 
 #include "analyze/analyze_main.hpp"
 #include "cli/command_line.hpp"
+#include "fio/replace_file.hpp"
 #include "fit/fit_main.hpp"
 #include "run/run_main.hpp"
 
 namespace slug {
 
 int slugwell_main(int argc, char** argv) {
+    // An interrupted run removes its unfinished files and leaves the
+    // earlier results in place.
+    install_interrupt_cleanup();
     // "slugwell fit INPUT DATA ...": the least-squares fit (fit/fit_main).
     if (argc > 1 && std::strcmp(argv[1], "fit") == 0) return fit_main(argc - 1, argv + 1);
     // "slugwell analyze INPUT DATA ...": the classical analyses side by side.

@@ -62,10 +62,11 @@ void write_record(int unit, std::string_view record);
 // fatal report quotes the format of the last formatted transfer.
 void write_record(int unit, std::string_view record, std::string_view format);
 
-// Opening and closing units. open_results replaces an existing
-// outfile.txt; open_log opens log.txt without emptying it: records are
-// written from its start and, when any was written, the file ends after the
-// last one at close; a run that writes none leaves the file as it was.
+// Opening and closing units. open_results writes to a temporary file
+// beside outfile.txt that replaces it at close (a failed write leaves the
+// old file); open_log opens log.txt without emptying it: the records are
+// kept and, when any was written, replace the file as a whole at close; a
+// run that writes none leaves the file as it was.
 void open_results(int unit, const std::string& name);
 void open_log(int unit, const std::string& name);
 void close_unit(int unit);

@@ -6,10 +6,13 @@
 //
 // Unit 5 is standard input and unit 6 standard output; both are always
 // connected. The log unit keeps its old contents until the run writes to
-// it: records overwrite the file from its start, and at close the file is
-// cut after the last record written, or left untouched when there was none.
+// it: its records are kept in memory and at close replace the file as a
+// whole, or the file is left untouched when there was none. outfile.txt is
+// written to a temporary file that replaces the old one at close (see
+// fio/replace_file.hpp), so an interrupted run leaves the earlier file.
 #include "fio/fio.hpp"
 #include "fio/capture.hpp"
+#include "fio/replace_file.hpp"
 
 #include <cerrno>
 #include <cstdio>
@@ -24,19 +27,30 @@ namespace slug {
 
 namespace {
 
+// An input text of the program is a few hundred short lines; a line or a
+// file beyond these limits (a binary file, an endless device such as
+// /dev/zero) ends the run with a message instead of filling the memory.
+constexpr std::size_t kMaxLineBytes = std::size_t{1} << 24;
+constexpr unsigned long long kMaxSourceBytes = 1ULL << 26;
+
+[[noreturn]] void source_too_large(int unit, const std::string& name, const char* what);
+
 // Lines of a C stream. The end of a line is '\n'; a CR just before it
 // belongs to the line end (files written on Windows). A last line without
 // its end still counts as a line.
 class StreamLineSource : public LineSource {
 public:
-    StreamLineSource(std::FILE* fp, bool strip_bom) : fp_(fp), strip_bom_(strip_bom) {}
+    StreamLineSource(std::FILE* fp, bool strip_bom, int unit, std::string name)
+        : fp_(fp), strip_bom_(strip_bom), unit_(unit), name_(std::move(name)) {}
     bool next_line(std::string& line) override {
         line.clear();
         bool any = false;
         int c;
         while ((c = std::getc(fp_)) != EOF) {
             any = true;
+            if (++total_ > kMaxSourceBytes) source_too_large(unit_, name_, "is larger than 64 MiB");
             if (c == '\n') break;
+            if (line.size() >= kMaxLineBytes) source_too_large(unit_, name_, "has a line longer than 16 MiB");
             line += static_cast<char>(c);
         }
         if (!any) return false;
@@ -51,12 +65,17 @@ public:
 private:
     std::FILE* fp_;
     bool strip_bom_;
+    int unit_;
+    std::string name_;
+    unsigned long long total_ = 0;
 };
 
 struct Unit {
     std::FILE* fp = nullptr;
     std::string name;
     bool is_log = false;
+    std::string log_text;                       // the log's records of this run
+    std::unique_ptr<FileReplacement> replacing;  // outfile.txt: its temporary file
     unsigned long long bytes = 0;  // bytes written by this run
     long records = 0;              // records written by this run
     bool write_error = false;
@@ -140,13 +159,16 @@ void put(int unit, std::string_view text, std::string_view format) {
     auto it = table().find(unit);
     if (it == table().end() || it->second.source) return;  // not open for writing
     Unit& u = it->second;
-    if (std::fwrite(text.data(), 1, text.size(), u.fp) != text.size()) u.write_error = true;
+    if (u.is_log)
+        u.log_text.append(text);
+    else if (std::fwrite(text.data(), 1, text.size(), u.fp) != text.size())
+        u.write_error = true;
     u.bytes += text.size();
     ++u.records;
 }
 
 LineSource& source_of(int unit, const char* operation) {
-    static StreamLineSource console(stdin, true);  // a BOM from a piped file is no part of the name
+    static StreamLineSource console(stdin, true, kStdin, "stdin");  // a BOM from a piped file is no part of the name
     if (unit == kStdin) {
         std::fflush(stdout);  // the prompt is on the screen before the read waits
         return console;
@@ -161,6 +183,16 @@ std::string name_of(int unit) {
     if (unit == kStdin) return "stdin";
     auto it = table().find(unit);
     return it == table().end() ? std::string() : it->second.name;
+}
+
+void source_too_large(int unit, const std::string& name, const char* what) {
+    const std::string reason = std::string("fmt in: the input ") + what;
+    // The reader fed from memory leaves through its handler.
+    if (g_fatal_handler != nullptr) fatal_io(reason, unit, name);
+    std::fflush(stdout);
+    std::fprintf(stderr, "slugwell: %s %s; it is not an input text of this program\n", name.c_str(), what);
+    std::fflush(stderr);
+    stop_run(1);
 }
 
 [[noreturn]] void end_of_file(int unit, const char* operation) {
@@ -182,16 +214,23 @@ void write_record(int unit, std::string_view record, std::string_view format) {
 }
 
 void open_results(int unit, const std::string& name) {
-    std::FILE* fp = open_file(unit, name, "wb");
+    ensure_exit_handler();
+    if (unit_is_open(unit)) close_unit(unit);
+    std::error_code ec;
+    if (std::filesystem::is_directory(name, ec)) open_failed(unit, name, EISDIR);
+    auto replacing = std::make_unique<FileReplacement>();
+    int err = 0;
+    if (!replacing->open(name, err)) open_failed(unit, name, err != 0 ? err : EIO);
     Unit& u = table()[unit];
     u = Unit{};
-    u.fp = fp;
+    u.fp = replacing->stream();
+    u.replacing = std::move(replacing);
     u.name = name;
 }
 
 void open_log(int unit, const std::string& name) {
-    // "r+": an existing file is neither emptied nor moved; writes start at
-    // its first byte. A missing file is created.
+    // "r+": an existing file is neither emptied nor moved, and no record
+    // is written to it before the close. A missing file is created.
     std::FILE* fp = open_file(unit, name, "r+b");
     Unit& u = table()[unit];
     u = Unit{};
@@ -233,7 +272,7 @@ void open_input(int unit, const std::string& name) {
     u = Unit{};
     u.fp = fp;
     u.name = name;
-    u.source = std::make_unique<StreamLineSource>(fp, true);
+    u.source = std::make_unique<StreamLineSource>(fp, true, unit, name);
 }
 
 bool unit_is_open(int unit) {
@@ -248,13 +287,24 @@ void close_unit(int unit) {
     table().erase(it);
     const bool writer = !u.source;
     bool failed = u.write_error;
-    if (writer && (std::fflush(u.fp) != 0 || std::ferror(u.fp) != 0)) failed = true;
-    if (std::fclose(u.fp) != 0 && writer) failed = true;
+    int err = 0;
+    if (u.replacing) {
+        // A failed write leaves the earlier file in place.
+        if (failed)
+            u.replacing->discard();
+        else if (!u.replacing->commit(err))
+            failed = true;
+    } else {
+        if (writer && (std::fflush(u.fp) != 0 || std::ferror(u.fp) != 0)) failed = true;
+        if (std::fclose(u.fp) != 0 && writer) failed = true;
+    }
     if (u.is_log && u.records > 0) {
-        // Cut what is left of an older, longer log after this run's records.
-        std::error_code ec;
-        std::filesystem::resize_file(u.name, u.bytes, ec);
-        if (ec) failed = true;
+        // This run's records replace the whole file.
+        FileReplacement log;
+        if (!log.open(u.name, err) ||
+            std::fwrite(u.log_text.data(), 1, u.log_text.size(), log.stream()) != u.log_text.size() ||
+            !log.commit(err))
+            failed = true;
     }
     if (failed) {
         std::fflush(stdout);

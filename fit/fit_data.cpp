@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -52,6 +53,43 @@ bool parse_number(const std::string& f, double& v) {
     return end == f.c_str() + f.size() && errno != ERANGE;
 }
 
+// True when the field reads as a number in full (an underflow or
+// overflow included), so that its letters ('e', "inf", "nan") are part of
+// a number.
+bool reads_as_number(const std::string& f) {
+    if (f.empty()) return false;
+    char* end = nullptr;
+    (void)std::strtod(f.c_str(), &end);
+    return end == f.c_str() + f.size();
+}
+
+// A header line names its columns: it holds a letter outside every field
+// that reads as a number. Any other line is data, and must parse.
+bool is_header(const std::vector<std::string>& fields) {
+    for (const std::string& f : fields) {
+        if (reads_as_number(f)) continue;
+        for (char ch : f)
+            if ((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z')) return true;
+    }
+    return false;
+}
+
+// A field as the messages quote it: bytes that are not printable (a NUL,
+// control characters) as \xNN, so that the message is shown whole.
+std::string quoted(const std::string& f) {
+    std::string s = "'";
+    for (unsigned char ch : f) {
+        if (ch >= 0x20 && ch != 0x7F) {
+            s += static_cast<char>(ch);
+        } else {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02X", ch);
+            s += buf;
+        }
+    }
+    return s + "'";
+}
+
 std::string where(const std::string& name, int line) {
     return "data file " + name + ", line " + std::to_string(line) + ": ";
 }
@@ -65,8 +103,9 @@ std::string fit_value_text(double v, int digits) {
     return s.str();
 }
 
-bool parse_observations(std::string_view text, const std::string& name, Observations& obs,
-                        std::string& error) {
+namespace {
+
+bool parse_into(std::string_view text, const std::string& name, Observations& obs, std::string& error) {
     obs = Observations{};
     int line_no = 0;
     bool seen_content = false;
@@ -86,7 +125,7 @@ bool parse_observations(std::string_view text, const std::string& name, Observat
         const bool first = !seen_content;
         seen_content = true;
         double t = 0.0;
-        if (first && !parse_number(f[0], t)) continue;  // header line
+        if (first && is_header(f)) continue;
         if (f.size() != 2) {
             error = where(name, line_no) + "expected two values (time and head), found " +
                     std::to_string(f.size());
@@ -97,12 +136,13 @@ bool parse_observations(std::string_view text, const std::string& name, Observat
             double& dest = k == 0 ? t : h;
             const std::string& field = f[static_cast<std::size_t>(k)];
             if (!parse_number(field, dest)) {
-                error = where(name, line_no) + (field.empty() ? std::string("empty value") : "'" + field + "'") +
-                        " is not a number";
+                error = where(name, line_no) + (field.empty() ? std::string("empty value") : quoted(field)) +
+                        (reads_as_number(field) ? " lies outside the range of numbers (it underflows or overflows)"
+                                                : " is not a number");
                 return false;
             }
             if (!std::isfinite(dest)) {
-                error = where(name, line_no) + "'" + field + "' is not a finite number";
+                error = where(name, line_no) + quoted(field) + " is not a finite number";
                 return false;
             }
         }
@@ -126,19 +166,37 @@ bool parse_observations(std::string_view text, const std::string& name, Observat
     return true;
 }
 
+}  // namespace
+
+bool parse_observations(std::string_view text, const std::string& name, Observations& obs,
+                        std::string& error) {
+    if (parse_into(text, name, obs, error)) return true;
+    obs = Observations{};  // a refused file gives no observations
+    return false;
+}
+
 bool read_observations(const std::string& path, Observations& obs, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "cannot open data file " + path + ": " + std::strerror(errno);
         return false;
     }
-    std::ostringstream buf;
-    buf << in.rdbuf();
+    // Read at most one byte beyond the limit, so that an endless source
+    // (a device such as /dev/zero) ends the read too.
+    std::string text;
+    char chunk[65536];
+    while (text.size() <= kMaxDataFileBytes && in.read(chunk, sizeof chunk).gcount() > 0)
+        text.append(chunk, static_cast<std::size_t>(in.gcount()));
     if (in.bad()) {
         error = "cannot read data file " + path;
         return false;
     }
-    return parse_observations(buf.str(), path, obs, error);
+    if (text.size() > kMaxDataFileBytes) {
+        error = "data file " + path + " is larger than " + std::to_string(kMaxDataFileBytes >> 20) +
+                " MiB; it is not a file of observations";
+        return false;
+    }
+    return parse_observations(text, path, obs, error);
 }
 
 }  // namespace slug

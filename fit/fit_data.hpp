@@ -21,14 +21,20 @@ struct Observations {
 // Parses the text of a data file. Layout: one observation per line, time
 // then value, separated by blanks, tabs and/or one comma; '#' starts a
 // comment that runs to the end of the line; empty lines are skipped; the
-// first line with content may be a header (its first field is not a
-// number). Every other line must hold exactly two finite numbers; times
+// first line with content may be a header (it holds a letter that is not
+// part of a number, e.g. "time,head"). Every other line, the first
+// included, must hold exactly two finite numbers; times
 // must be greater than 0 and strictly increasing. On failure returns false
-// with a message naming the file (name) and the line in error.
+// with a message naming the file (name) and the line in error, and obs
+// holds no observations.
 bool parse_observations(std::string_view text, const std::string& name, Observations& obs,
                         std::string& error);
 
-// Reads and parses the file at path (as parse_observations).
+// Largest data file read: far more than any logger's record of one test.
+constexpr std::size_t kMaxDataFileBytes = std::size_t{64} << 20;
+
+// Reads and parses the file at path (as parse_observations); a file larger
+// than kMaxDataFileBytes (or an endless device) is refused.
 bool read_observations(const std::string& path, Observations& obs, std::string& error);
 
 // The DATA file of `fit` and `analyze` read as a field record (a logger or

@@ -9,10 +9,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
 #include "fio/fio.hpp"
+#include "fio/folder_lock.hpp"
+#include "fio/replace_file.hpp"
 #include "fit/fit_data.hpp"
 #include "fit/fit_model.hpp"
 #include "fit/fit_report.hpp"
@@ -99,15 +102,34 @@ bool parse_double(const std::string& s, double& v) {
     return end == s.c_str() + s.size() && std::isfinite(v);
 }
 
-// A forward run stopped in the model's root iteration, whose message the
-// run has written: as in a normal run the program ends with status 1, and
-// the error stream and the report say what that means for the fit.
-int report_stopped_fit(const std::string& report_path) {
-    const std::string reason =
-        "a forward run stopped in the model's root iteration (message above); no estimates were produced\n";
-    std::fputs(("slugwell fit: the fit failed: " + reason).c_str(), stderr);
-    std::string err;
-    write_text_file(report_path, "FIT FAILED: " + reason, err);
+// The command as typed, for the report of a failed fit; words with blanks
+// or quotes are shown in single quotes.
+std::string command_text(int argc, char** argv) {
+    std::string s = "slugwell";
+    for (int i = 0; i < argc; ++i) {
+        const std::string w = argv[i];
+        const bool quote = w.empty() || w.find_first_of(" \t'\"\\$;&|<>*?") != std::string::npos;
+        s += quote ? " '" + w + "'" : " " + w;
+    }
+    return s;
+}
+
+// A fit that failed replaces each of its outputs with the failure, so that
+// the results of an earlier fit are never taken for this one's: the report
+// states the failure and the command, and the CSV file and the picture of
+// an earlier fit are removed. Returns status 1.
+int fail_fit(const FitCommand& cmd, const std::string& command, const std::string& reason,
+             std::string report = {}) {
+    std::fputs(("slugwell fit: " + reason + "\n").c_str(), stderr);
+    if (report.empty()) report = "FIT FAILED: " + reason + "\n";
+    report += "  command:      " + command + "\n";
+    std::string error;
+    if (!write_text_file(cmd.report, report, error))
+        std::fprintf(stderr, "slugwell fit: cannot write %s: %s\n", cmd.report.c_str(), error.c_str());
+    for (const std::string* path : {&cmd.csv, &cmd.plot}) {
+        std::error_code ec;
+        if (!path->empty() && fs::is_regular_file(*path, ec)) fs::remove(*path, ec);
+    }
     return 1;
 }
 
@@ -182,6 +204,8 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
             continue;
         }
         if (fs::is_directory(*path, ec)) return usage_error(std::string(opt) + ": " + *path + " is a folder");
+        if (same_path(*path, "log.txt"))
+            return usage_error(std::string(opt) + ": " + *path + " is the program's own log.txt");
         if (same_path(*path, c.input) || same_path(*path, c.data))
             return usage_error(std::string(opt) + ": " + *path + " would overwrite the input or the data file");
         for (std::size_t k = 0; k < i; ++k)
@@ -202,39 +226,61 @@ int fit_main(int argc, char** argv) {
         return cli.status;
     }
     const FitCommand& cmd = cli.command;
+    const std::string command = command_text(argc, argv);
+
+    // The fit never reads a file that it writes (log.txt here; its other
+    // outputs are checked with the command line).
+    for (const std::string* f : {&cmd.input, &cmd.data})
+        if (is_same_file(*f, "log.txt")) {
+            std::fprintf(stderr,
+                         "slugwell fit: %s is the same file as log.txt, which the fit writes; give it another name\n",
+                         f->c_str());
+            return 1;
+        }
+    // Every output can be written before the fit starts: a fit of minutes
+    // is not lost on a folder without write permission.
+    for (const std::string* path : {&cmd.report, &cmd.csv, &cmd.plot}) {
+        if (path->empty()) continue;
+        FileReplacement probe;
+        int err = 0;
+        if (!probe.open(*path, err)) {
+            std::fprintf(stderr, "slugwell fit: cannot write %s: %s\n", path->c_str(), std::strerror(err));
+            return 1;
+        }
+    }
+    // One run at a time writes the results of this folder.
+    if (const std::string busy = lock_working_folder(); !busy.empty()) {
+        std::fprintf(stderr, "slugwell fit: %s\n", busy.c_str());
+        return 1;
+    }
 
     // The input file, read and checked as for a run.
     open_log(kLogUnit, "log.txt");
-    if (cmd.input.size() > kLongestInputName) {
-        std::fprintf(stderr, "slugwell fit: input file name too long\n");
-        return 1;
-    }
+    if (cmd.input.size() > kLongestInputName) return fail_fit(cmd, command, "input file name too long");
     const InputValues values = read_input(cmd.input);
-    if (values.input_error) {
-        std::fprintf(stderr, "slugwell fit: the input file %s could not be read (see above)\n", cmd.input.c_str());
-        return 1;
-    }
-    if (const std::string problem = check_input(values, make_well_model(values.well)); !problem.empty()) {
-        std::fprintf(stderr, "slugwell fit: input error in %s: %s\n", cmd.input.c_str(), problem.c_str());
-        return 1;
-    }
+    if (values.input_error)
+        return fail_fit(cmd, command, "the input file " + cmd.input + " could not be read (see above)");
+    if (const std::string problem = check_input(values, make_well_model(values.well)); !problem.empty())
+        return fail_fit(cmd, command, "input error in " + cmd.input + ": " + problem);
 
     // The data, read after the input file: --hrange divides by its Ho.
     const double ho = cmd.options.normalized ? 1.0 : values.well.ho;
     RecordOptions records = cmd.records;
     records.ho = ho;
     const DataFile data = read_data_file(cmd.data, records);
-    for (const std::string& e : data.errors) std::fprintf(stderr, "slugwell fit: %s\n", e.c_str());
-    if (!data.ok()) return 1;
+    if (!data.ok()) {
+        // Every refused line on the error stream; the first names the failure in the outputs.
+        for (std::size_t i = 1; i < data.errors.size(); ++i)
+            std::fprintf(stderr, "slugwell fit: %s\n", data.errors[i].c_str());
+        return fail_fit(cmd, command, data.errors[0]);
+    }
     for (const std::string& n : data.notes) std::fprintf(stderr, "slugwell fit: %s\n", n.c_str());
     const Observations& obs = data.obs;
     std::string error;
 
     const BaseInput base{values.well, Numerics{}};
-    if (const std::string why = check_fit_setup(base, obs, cmd.options); !why.empty()) {
-        std::fprintf(stderr, "slugwell fit: %s\n", why.c_str());
-        return 1;
-    }
+    if (const std::string why = check_fit_setup(base, obs, cmd.options); !why.empty())
+        return fail_fit(cmd, command, why);
 
     FitReportContext rc;
     rc.input_path = cmd.input;
@@ -249,10 +295,14 @@ int fit_main(int argc, char** argv) {
     std::printf("\n");
     std::fflush(stdout);
 
+    // A forward run stopped in the model's root iteration, whose message the
+    // run has written: as in a normal run the program ends with status 1.
+    const std::string stopped =
+        "a forward run stopped in the model's root iteration (message above); no estimates were produced";
     const auto t0 = std::chrono::steady_clock::now();
     FitResult r = run_fit(base, obs, cmd.options);
     rc.wall_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    if (r.root_failure) return report_stopped_fit(cmd.report);
+    if (r.root_failure) return fail_fit(cmd, command, "the fit failed: " + stopped, "FIT FAILED: " + stopped + "\n");
 
     // The fitted curve for the picture, on a fine logarithmic grid over the
     // observed times.
@@ -268,20 +318,19 @@ int fit_main(int argc, char** argv) {
                 r.error = "the fitted model cannot be drawn: " + err;
             }
         } catch (const RootIterationFailure&) {
-            return report_stopped_fit(cmd.report);
+            return fail_fit(cmd, command, "the fit failed: " + stopped, "FIT FAILED: " + stopped + "\n");
         }
     }
 
     const std::string text = fit_report_text(rc, obs, r);
     std::fputs(("\n" + text).c_str(), stdout);
     std::fflush(stdout);
-    int status = r.ok ? 0 : 1;
-    if (!r.ok) std::fprintf(stderr, "slugwell fit: the fit failed: %s\n", r.error.c_str());
+    if (!r.ok) return fail_fit(cmd, command, "the fit failed: " + r.error, text);
+    int status = 0;
     if (!write_text_file(cmd.report, text, error)) {
         std::fprintf(stderr, "slugwell fit: cannot write %s: %s\n", cmd.report.c_str(), error.c_str());
         status = 1;
     }
-    if (!r.ok) return status;
     if (!cmd.csv.empty() && !write_text_file(cmd.csv, fit_csv_text(obs, r), error)) {
         std::fprintf(stderr, "slugwell fit: cannot write %s: %s\n", cmd.csv.c_str(), error.c_str());
         status = 1;

@@ -113,7 +113,10 @@ std::string fit_svg(std::string_view title, std::span<const double> obs_time, st
     const auto collect = [](std::span<const double> t, std::span<const double> v) {
         std::vector<Pt> out;
         for (std::size_t i = 0; i < std::min(t.size(), v.size()); ++i)
-            if (t[i] > 0.0 && std::isfinite(t[i]) && std::isfinite(v[i])) out.push_back({t[i], v[i]});
+            // Values beyond +-1e300 (only from a broken parameter set) are
+            // drawn at the axis end so that the axis arithmetic stays finite.
+            if (t[i] > 0.0 && std::isfinite(t[i]) && std::isfinite(v[i]))
+                out.push_back({t[i], std::clamp(v[i], -1e300, 1e300)});
         return out;
     };
     const std::vector<Pt> pts = collect(obs_time, obs_ratio);

@@ -50,6 +50,7 @@
 #include <cmath>
 #include <memory>
 
+#include "fit/fit_limits.hpp"
 #include "model/laplace_head.hpp"
 
 namespace slug {
@@ -123,6 +124,15 @@ bool residuals(Context& c, const std::vector<double>& lnp, std::vector<double>& 
     const FitValues v = values_from(*c.base, c.opt->params, x);
     // After a root failure no further run is made: the fit has ended.
     if (c.root_failure) return false;
+    // Below this ratio one forward run would take hours: the fit stops
+    // with the reason instead.
+    if (const double lo = min_kz_over_kr(*c.base); v.kz / v.kr < lo) {
+        c.error = "the fit moved KZ/KR to " + shown(v.kz / v.kr) + " at " + describe_values(c, lnp) +
+                  ", below " + shown(lo) +
+                  ", the smallest ratio the model evaluates in reasonable time for this RW and BB; "
+                  "keep it above with --bound (kzkr or kz) or hold the anisotropy fixed";
+        return false;
+    }
     ++c.runs;
     std::string err;
     try {
@@ -253,6 +263,15 @@ std::string check_fit_setup(const BaseInput& base, const Observations& obs, cons
         kzkr = kzkr || p == FitParam::KZKR;
         if (p == FitParam::HKS && !(base.well.hks > 0.0))
             return "hks cannot be estimated: the input file has no skin (HKS not greater than 0)";
+        // A parameter that does not act on the model's heads cannot be
+        // estimated: the solver would only wander along a flat direction.
+        if (p == FitParam::HKS && !(base.well.ds > 0.0))
+            return "hks cannot be estimated: the input file's skin has no thickness (DS = 0), so HKS does not act "
+                   "on the heads";
+        if ((p == FitParam::U1 || p == FitParam::U2) && !(base.well.sy > 0.0))
+            return std::string(fit_param_name(p)) +
+                   " cannot be estimated: the input file has no unsaturated zone above a water table (SY = 0, a "
+                   "confined aquifer), so it does not act on the heads";
         const double start = get_value(base_values(base), p);
         if (!(start > 0.0) || !std::isfinite(start))
             return "parameter " + std::string(fit_param_name(p)) + " starts from " + shown(start) +

@@ -4,22 +4,26 @@
 #include <cstdio>
 #include <cstring>
 
+#include "fio/replace_file.hpp"
+
 namespace slug {
 
 bool write_text_file(const std::string& path, const std::string& text, std::string& error) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        error = std::strerror(errno);
+    FileReplacement file;
+    int err = 0;
+    if (!file.open(path, err)) {
+        error = std::strerror(err);
         return false;
     }
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    int werr = ok ? 0 : errno;
-    if (std::fclose(f) != 0 && ok) {
-        ok = false;
-        werr = errno;
+    if (std::fwrite(text.data(), 1, text.size(), file.stream()) != text.size()) {
+        error = errno != 0 ? std::strerror(errno) : "write failed";
+        return false;  // the destructor removes the temporary file
     }
-    if (!ok) error = werr ? std::strerror(werr) : "write failed";
-    return ok;
+    if (!file.commit(err)) {
+        error = err != 0 ? std::strerror(err) : "write failed";
+        return false;
+    }
+    return true;
 }
 
 }  // namespace slug

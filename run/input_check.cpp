@@ -12,8 +12,13 @@
 //  - a screen of zero length or reaching outside 0 ... BB (depths below
 //    the top of the aquifer);
 //  - a count above the 200 times the list can hold; a time not above 0;
+//  - DS below 0 (a thickness), and a skin more permeable than the aquifer
+//    (HKS >= KR with DS > 0): the skin factor (KR/HKS)*DS/RW is positive
+//    for any HKS, so such a skin would slow the response instead of
+//    speeding it; a gravel pack more permeable than the aquifer is a
+//    larger well radius (its outer radius as RW, no skin);
 //  - an aquifer so anisotropic (XKD2 so small) that the eigenvalue series'
-//    term count 30*2^(-log10(XKD2)-2) does not fit a 32-bit integer.
+//    term count 30*2^(-log10(XKD2)-2) exceeds kMaxSeriesTerms.
 #include "run/input_check.hpp"
 
 #include <climits>
@@ -63,6 +68,11 @@ std::string check(const Value& x, Rule rule) {
 
 }  // namespace
 
+double min_series_xkd2(const Numerics& n) {
+    // NTERM*2^(-log10(XKD2)-2) <= kMaxSeriesTerms, solved for XKD2.
+    return std::pow(10.0, -(std::log2(static_cast<double>(kMaxSeriesTerms) / n.NTERM) + 2.0));
+}
+
 std::string check_input(const InputValues& in, const WellModel& m) {
     const WellInput& w = in.well;
     // The screen depths in order, as the echo showed them.
@@ -83,13 +93,18 @@ std::string check_input(const InputValues& in, const WellModel& m) {
         {{"RC", "casing radius", 4, w.rc}, Rule::Positive},
         {{"ZPD", "depth of the screen top", 4, r.zpd}, Rule::Any},
         {{"ZPL", "depth of the screen bottom", 4, r.zpl}, Rule::Any},
-        {{"DS", "skin thickness", 4, w.ds}, Rule::Any},
+        {{"DS", "skin thickness", 4, w.ds}, Rule::NonNegative},
     };
     for (const auto& [value, rule] : values) {
         std::string msg = check(value, rule);
         if (!msg.empty()) return msg;
     }
 
+    if (w.hks > 0.0 && w.ds > 0.0 && w.hks >= w.kr)
+        return "HKS = " + show(w.hks) + " (hydraulic conductivity of the skin, data line 2) is not below KR = " +
+               show(w.kr) +
+               ": a skin more permeable than the aquifer is modelled by its outer radius as RW and no skin "
+               "(HKS = 0 or DS = 0)";
     if (m.SL == 0.0) return "the screen has zero length: ZPD = ZPL = " + show(r.zpd) + " (data line 4)";
     if (r.zpd < 0.0)
         return "ZPD = " + show(r.zpd) + " (depth of the screen top, data line 4) lies above the top of the aquifer (0)";
@@ -121,9 +136,15 @@ std::string check_input(const InputValues& in, const WellModel& m) {
 
     // Term count of the eigenvalue series, formed as the model forms it.
     const double v = m.numerics.NTERM * std::pow(2.0, -std::log10(m.XKD2) - 2.0);
-    if (!(v + 0.5 < static_cast<double>(INT_MAX) + 1.0))
+    if (!(v < kMaxSeriesTerms + 0.5)) {
+        const double xkd2_min = min_series_xkd2(m.numerics);
         return "the anisotropy group XKD2 = (KZ/KR)*(RW/BB)^2 = " + show(m.XKD2) +
-               " is too small: its eigenvalue series would need more than " + std::to_string(INT_MAX) + " terms";
+               " is too small: its eigenvalue series would need " + (v < 1e15 ? std::to_string(std::llround(v)) : show(v)) +
+               " terms, more than the " + std::to_string(kMaxSeriesTerms) +
+               " that keep one evaluation of the model within about 10 ms; XKD2 must be at least " + show(xkd2_min) +
+               ": raise KZ/KR to at least " + show(xkd2_min / ((m.RW / m.BB) * (m.RW / m.BB))) +
+               ", or use a larger RW or a smaller BB";
+    }
     return {};
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "fio/fio.hpp"
+#include "fio/folder_lock.hpp"
 #include "model/well_model.hpp"
 #include "report/run_outputs.hpp"
 #include "run/input_check.hpp"
@@ -152,6 +153,15 @@ void run_main(const RunOptions& options) {
     if (name.find('\0') != std::string::npos)
         fatal_io(std::string("open: ") + std::strerror(EINVAL), kInputUnit, name);
 
+    // A run never reads a file that it writes: the results would replace
+    // the input. Links and other spellings of the same file count.
+    const std::pair<const char*, const std::string*> outputs[] = {
+        {"outfile.txt", nullptr}, {"log.txt", nullptr}, {"--csv", &options.csv}, {"--plot", &options.plot}};
+    for (const auto& [label, path] : outputs)
+        if (is_same_file(name, path != nullptr ? *path : std::string(label)))
+            reject_input(name, std::string("it is the same file as ") + (path != nullptr ? label + (" " + *path) : label) +
+                                   ", which the run writes; give the input file another name");
+
     InputValues values = read_input(name);
     // An input error has been reported on the console by the reader; the
     // run ends before outfile.txt is touched.
@@ -161,6 +171,13 @@ void run_main(const RunOptions& options) {
     const std::string problem = check_input(values, model);
     if (!problem.empty()) reject_input(name, problem);
 
+    // One run at a time writes the results of this folder.
+    if (const std::string busy = lock_working_folder(); !busy.empty()) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "slugwell: %s\n", busy.c_str());
+        std::fflush(stderr);
+        stop_run(1);
+    }
     open_results(kResultsUnit, "outfile.txt");
     // The setting line. No input line carries the switch of a run with
     // unsaturated flow, so every run states saturated flow only.

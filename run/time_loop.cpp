@@ -14,12 +14,19 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cerrno>
 #include <cmath>
 #include <complex>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <new>
+#include <system_error>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 #include "fio/fio.hpp"
 #include "inversion/lapadc.hpp"
@@ -44,13 +51,24 @@ int time_count(int ntime) {
 }
 
 int worker_count() {
-    if (const char* env = std::getenv("SLUGWELL_THREADS"); env != nullptr && *env != '\0') {
-        char* end = nullptr;
-        const long v = std::strtol(env, &end, 10);
-        if (*end == '\0' && v >= 1) return static_cast<int>(std::min(v, 256L));
-    }
     const unsigned hw = std::thread::hardware_concurrency();
-    return hw == 0 ? 1 : static_cast<int>(std::min(hw, 256U));
+    const int fallback = hw == 0 ? 1 : static_cast<int>(std::min(hw, 256U));
+    const char* env = std::getenv("SLUGWELL_THREADS");
+    if (env == nullptr || *env == '\0') return fallback;
+    errno = 0;
+    char* end = nullptr;
+    const long v = std::strtol(env, &end, 10);
+    if (*end == '\0' && errno == 0 && v >= 1 && v <= 256) return static_cast<int>(v);
+    // Said once per process (a fit runs the loop many times).
+    static std::atomic<bool> warned{false};
+    if (!warned.exchange(true)) {
+        std::fflush(stdout);
+        std::fprintf(stderr,
+                     "slugwell: SLUGWELL_THREADS=%s is not a whole number from 1 to 256; using %d threads\n", env,
+                     fallback);
+        std::fflush(stderr);
+    }
+    return fallback;
 }
 
 namespace {
@@ -80,6 +98,41 @@ void store(const WellModel& m, std::span<const double> times, Results& r, int i,
     r.drawdown[k] = (m.HO / m.HOB) * ft;
 }
 
+// The progress line of a long run: after 2 s (SLUGWELL_PROGRESS_AFTER
+// seconds, when set), and only when the error stream is a terminal (a log
+// file or a pipe gets nothing), "times done of total" is rewritten in place
+// after each time; the line is cleared at the end.
+class Progress {
+public:
+    Progress(bool wanted, int total) : wanted_(wanted && ::isatty(2) != 0), total_(total) {
+        if (const char* env = std::getenv("SLUGWELL_PROGRESS_AFTER"); wanted_ && env != nullptr && *env != '\0') {
+            char* end = nullptr;
+            const double v = std::strtod(env, &end);
+            if (*end == '\0' && v >= 0.0 && v < 1e6) after_ = std::chrono::duration<double>(v);
+        }
+    }
+    ~Progress() {
+        if (!shown_) return;
+        std::fprintf(stderr, "\r%60s\r", "");
+        std::fflush(stderr);
+    }
+    // Called by the calling thread only.
+    void update(int done) {
+        if (!wanted_) return;
+        if (std::chrono::steady_clock::now() - start_ < after_) return;
+        shown_ = true;
+        std::fprintf(stderr, "\rslugwell: %d of %d times done", done, total_);
+        std::fflush(stderr);
+    }
+
+private:
+    bool wanted_;
+    int total_;
+    bool shown_ = false;
+    std::chrono::duration<double> after_{2.0};
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
 // What a worker leaves for one output time.
 struct Slot {
     double ft = 0.0;
@@ -87,14 +140,16 @@ struct Slot {
     std::exception_ptr error;  // RootIterationFailure or anything else thrown
 };
 
-void compute_parallel(const WellModel& m, std::span<const double> times, Results& r, int threads) {
+void compute_parallel(const WellModel& m, std::span<const double> times, Results& r, int threads,
+                      Progress& progress) {
     const int n = r.count;
     std::vector<Slot> slots(static_cast<std::size_t>(n));
     std::atomic<int> next{0};
     std::atomic<int> first_failure{n};
+    std::atomic<int> done{0};
     // A worker skips indices after a known failure, whose results would
     // not be used.
-    auto worker = [&] {
+    auto worker = [&](bool calling_thread) {
         WorkArray coeff, work;
         for (;;) {
             const int i = next.fetch_add(1);
@@ -108,13 +163,22 @@ void compute_parallel(const WellModel& m, std::span<const double> times, Results
                 while (i < f && !first_failure.compare_exchange_weak(f, i)) {
                 }
             }
+            const int d = done.fetch_add(1) + 1;
+            if (calling_thread) progress.update(d);
         }
     };
     {
+        // A thread the system cannot start (a process limit, little address
+        // space) is not needed: the threads that did start, down to the
+        // calling thread alone, take every time, with the same results.
         std::vector<std::jthread> pool;
-        pool.reserve(static_cast<std::size_t>(threads - 1));
-        for (int k = 1; k < threads; ++k) pool.emplace_back(worker);
-        worker();
+        try {
+            pool.reserve(static_cast<std::size_t>(threads - 1));
+            for (int k = 1; k < threads; ++k) pool.emplace_back(worker, false);
+        } catch (const std::system_error&) {
+        } catch (const std::bad_alloc&) {
+        }
+        worker(true);
     }
     for (int i = 0; i < n; ++i) {
         const Slot& slot = slots[static_cast<std::size_t>(i)];
@@ -130,12 +194,15 @@ void compute_results(const WellModel& m, std::span<const double> times, Results&
     compute_results(m, times, r, worker_count());
 }
 
-void compute_results(const WellModel& m, std::span<const double> times, Results& r, int threads) {
+namespace {
+
+void compute(const WellModel& m, std::span<const double> times, Results& r, int threads, bool show_progress) {
     const int n = time_count(static_cast<int>(std::min<std::size_t>(times.size(), kMaxOutputTimes)));
     r.count = n;
+    Progress progress(show_progress, n);
     if (threads > n) threads = n;
     if (threads > 1) {
-        compute_parallel(m, times, r, threads);
+        compute_parallel(m, times, r, threads, progress);
         return;
     }
     WorkArray coeff, work;
@@ -150,12 +217,19 @@ void compute_results(const WellModel& m, std::span<const double> times, Results&
         }
         write_model_log(log);
         store(m, times, r, i, ft);
+        progress.update(i + 1);
     }
+}
+
+}  // namespace
+
+void compute_results(const WellModel& m, std::span<const double> times, Results& r, int threads) {
+    compute(m, times, r, threads, false);
 }
 
 void compute_or_stop(const WellModel& m, std::span<const double> times, Results& r, int threads) {
     try {
-        compute_results(m, times, r, threads);
+        compute(m, times, r, threads, true);
     } catch (const RootIterationFailure&) {
         write_root_failure_message(kResultsUnit);
         stop_run(1);

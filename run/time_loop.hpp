@@ -47,12 +47,16 @@ void compute_results(const WellModel& m, std::span<const double> times, Results&
 
 // compute_results for the program's run: a root iteration that does not
 // converge is reported (its message in outfile.txt and on the error
-// stream) and ends the run with status 1.
+// stream) and ends the run with status 1. A run that lasts more than 2 s
+// shows "slugwell: K of N times done" on the error stream while it works,
+// when that stream is a terminal.
 void compute_or_stop(const WellModel& m, std::span<const double> times, Results& r, int threads);
 
 // Threads of a run: the environment variable SLUGWELL_THREADS when it is a
-// positive integer, otherwise std::thread::hardware_concurrency() (1 when
-// that reports 0); at most 256.
+// whole number from 1 to 256, otherwise std::thread::hardware_concurrency()
+// (1 when that reports 0; at most 256); any other value of the variable is
+// named in a one-line warning on the error stream. Threads that the system
+// cannot start are done without (down to the calling thread alone).
 int worker_count();
 
 }  // namespace slug::time_loop

@@ -120,6 +120,7 @@ TEST_F(CliTest, UsageErrorsGiveStatus2AndAMessage) {
         {{input, "--times", "1000", "3", "-2"}, "at least 1"},
         {{input, "--times", "1000", "20", "10"}, "200"},
         {{input, "--times", "1000", "2000000000", "2000000000"}, "200"},
+        {{input, "--times", "1e-300", "100", "1"}, "--times: TEND/10^NCYCLE, the first of the times, underflows"},
     };
     for (const auto& c : cases) {
         std::string line;

@@ -42,7 +42,7 @@ TEST(FitData, AcceptsTheUsualLayouts) {
 
 struct BadCase {
     const char* name;
-    const char* text;
+    std::string_view text;
     const char* message;  // expected part of the error
 };
 
@@ -62,7 +62,11 @@ TEST(FitData, RefusesBadFilesWithTheLineInError) {
         {"out of order", "1 0.5\n3 0.3\n2 0.4\n", "line 3: time 2 is out of order: not greater than the time 3 on line 2"},
         {"repeated time", "1 0.5\n1 0.4\n", "line 2: time 1 is out of order"},
         {"not finite", "1 nan\n", "line 1: 'nan' is not a finite number"},
-        {"overflow", "1 1e999\n", "line 1: '1e999' is not a number"},
+        {"overflow", "1 1e999\n", "line 1: '1e999' lies outside the range of numbers"},
+        // Only a first line with a letter outside its numbers is a header.
+        {"malformed first row", "1.0.0,0.4174\n2,0.3\n", "line 1: '1.0.0' is not a number"},
+        {"underflowing first row", "1e-320,0.5\n2,0.3\n", "line 1: '1e-320' lies outside the range of numbers"},
+        {"NUL byte shown whole", std::string_view("1 0.5\n2 0.4\0x\n", 14), "line 2: '0.4\\x00x' is not a number"},
     };
     for (const BadCase& c : cases) {
         Observations obs;
@@ -72,11 +76,19 @@ TEST(FitData, RefusesBadFilesWithTheLineInError) {
     }
 }
 
-TEST(FitData, MissingFileIsNamed) {
-    Observations obs;
-    std::string err;
-    EXPECT_FALSE(slug::read_observations("/nonexistent/heads.csv", obs, err));
-    EXPECT_NE(err.find("cannot open data file /nonexistent/heads.csv"), std::string::npos) << err;
+// A file that is missing, or endless like a device, is named with the
+// reason; the reading stops at the size limit.
+TEST(FitData, FilesThatCannotBeReadAreNamed) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/nonexistent/heads.csv", "cannot open data file /nonexistent/heads.csv"},
+        {"/dev/zero", "data file /dev/zero is larger than 64 MiB"},
+    };
+    for (const auto& [path, message] : cases) {
+        Observations obs;
+        std::string err;
+        EXPECT_FALSE(slug::read_observations(path, obs, err)) << path;
+        EXPECT_NE(err.find(message), std::string::npos) << err;
+    }
 }
 
 // ---- command line ----------------------------------------------------
@@ -132,6 +144,7 @@ TEST(FitCli, WrongCommandLinesAreUsageErrors) {
         {{f.input, f.dir.string() + "/none.txt"}, "file not found"},
         {{f.input, f.data, "--csv", f.data}, "would overwrite the input or the data file"},
         {{f.input, f.data, "--report", f.input}, "would overwrite"},
+        {{f.input, f.data, "--report", "log.txt"}, "is the program's own log.txt"},
         {{f.input, f.data, "--csv", f.dir.string() + "/a", "--plot", f.dir.string() + "/a"}, "name the same file"},
         {{f.input, f.data, "--plot", f.dir.string()}, "is a folder"},
         {{f.input, f.data, "--frobnicate"}, "frobnicate"},

@@ -84,6 +84,15 @@ FitRun run_fit_command(const fittest::fs::path& dir, const std::string& args) {
     return r;
 }
 
+// Values near the largest double (only from a broken parameter set) are
+// drawn at the axis end: the picture is finished, with finite coordinates.
+TEST(FitOutputs, PictureOfExtremeValuesIsFinished) {
+    const std::vector<double> t{1.0, 2.0, 3.0}, v{1.7e308, -1.7e308, 0.5};
+    const std::string svg = slug::fit_svg("extreme", t, v, t, v);
+    EXPECT_EQ(count(svg, "class=\"observed\""), 3);
+    for (const char* bad : {"nan", "inf"}) EXPECT_EQ(svg.find(bad), std::string::npos) << bad;
+}
+
 TEST(FitProgram, FitsAFileAndWritesItsOutputs) {
     const slug::BaseInput base = fittest::load(fittest::kConfinedSkin);
     slug::FitValues truth = slug::base_values(base);
@@ -112,21 +121,38 @@ TEST(FitProgram, FitsAFileAndWritesItsOutputs) {
     EXPECT_EQ(count(fittest::get_file(dir / "fit.svg"), "class=\"observed\""), 18);
     EXPECT_FALSE(fittest::fs::exists(dir / "outfile.txt"));  // a fit writes no results table
 
-    // Bad data: a clear message and a failure status; no report written.
-    fittest::fs::remove(dir / "fit.txt");
+    // A failed fit after a converged one: a failure status and the reason,
+    // fit.txt states the failure and the command, and no CSV or picture
+    // of the earlier estimates remains.
     fittest::put_file(dir / "bad.csv", "1 0.4\n0.5 0.3\n");
-    FitRun bad = run_fit_command(dir, "input.txt bad.csv");
-    EXPECT_EQ(bad.status, 1);
-    EXPECT_NE(bad.err.find("slugwell fit: data file bad.csv, line 2: time 0.5 is out of order"), std::string::npos)
-        << bad.err;
-    EXPECT_FALSE(fittest::fs::exists(dir / "fit.txt"));
+    fittest::put_file(dir / "one.csv", "1 0.4\n");
+    const std::pair<const char*, const char*> failures[] = {
+        {"input.txt bad.csv", "slugwell fit: data file bad.csv, line 2: time 0.5 is out of order"},
+        {"input.txt one.csv", "1 observations cannot determine 2 parameters"},
+        {"input.txt heads.csv --params kr,kr", "parameter kr is named twice"},
+        {"input.txt heads.csv --max-iter 1", "the fit failed: no convergence within 1 iterations"},
+    };
+    const std::string converged_csv = fittest::get_file(dir / "fit.csv");
+    for (const auto& [args, message] : failures) {
+        fittest::put_file(dir / "fit.csv", converged_csv);
+        fittest::put_file(dir / "fit.svg", "<svg/>");
+        const FitRun bad = run_fit_command(dir, std::string(args) + " --csv fit.csv --plot fit.svg");
+        EXPECT_EQ(bad.status, 1) << args;
+        EXPECT_NE(bad.err.find(message), std::string::npos) << bad.err;
+        const std::string failed = fittest::get_file(dir / "fit.txt");
+        EXPECT_NE(failed.find("FIT FAILED"), std::string::npos) << failed;
+        EXPECT_NE(failed.find("command:      slugwell fit " + std::string(args) + " --csv fit.csv --plot fit.svg\n"),
+                  std::string::npos)
+            << failed;
+        EXPECT_FALSE(fittest::fs::exists(dir / "fit.csv")) << args;
+        EXPECT_FALSE(fittest::fs::exists(dir / "fit.svg")) << args;
+    }
 
-    // A fit that cannot finish: failure status, and the report says so.
-    FitRun unfinished = run_fit_command(dir, "input.txt heads.csv --max-iter 1");
-    EXPECT_EQ(unfinished.status, 1);
-    EXPECT_NE(unfinished.err.find("the fit failed: no convergence within 1 iterations"), std::string::npos)
-        << unfinished.err;
-    EXPECT_NE(fittest::get_file(dir / "fit.txt").find("FIT FAILED"), std::string::npos);
+    // An output that cannot be written is found before the fit starts.
+    const FitRun nowhere = run_fit_command(dir, "input.txt heads.csv --report none/fit.txt");
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_NE(nowhere.err.find("cannot write none/fit.txt"), std::string::npos) << nowhere.err;
+    EXPECT_EQ(nowhere.out.find("estimating"), std::string::npos) << nowhere.out;
 
     // A wrong command line.
     EXPECT_EQ(run_fit_command(dir, "input.txt heads.csv --params kr,zz").status, 2);

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "fit/fit_solve.hpp"
+#include "fit/fit_limits.hpp"
+#include "run/input_check.hpp"
 #include "test_fit_support.hpp"
 
 namespace {
@@ -249,6 +251,9 @@ TEST(FitSolve, UnusableSetupsAreRefusedBeforeAnyRun) {
         {{P::KR}, {{P::KR, 0.0, 1e-3}}, "0 < lower < upper"},
         {{P::KR}, {{P::KR, 1e-6, 1e-5}}, "lies outside its bounds"},
         {{P::KR}, {{P::KR, 1e-6, 1e-3}, {P::KR, 1e-6, 1e-3}}, "given twice"},
+        // Parameters that do not act on the heads of this input.
+        {{P::KR, P::U1}, {}, "u1 cannot be estimated: the input file has no unsaturated zone"},
+        {{P::KR, P::U2}, {}, "u2 cannot be estimated"},
     };
     for (const Bad& b : bad) {
         FitOptions opt;
@@ -259,6 +264,12 @@ TEST(FitSolve, UnusableSetupsAreRefusedBeforeAnyRun) {
         EXPECT_NE(r.error.find(b.message), std::string::npos) << "got: " << r.error;
         EXPECT_EQ(r.forward_runs, 0) << b.message;
     }
+    // A skin without thickness: HKS does not act on the heads.
+    slug::BaseInput thin = fittest::load(fittest::kConfinedSkin);
+    thin.well.ds = 0.0;
+    FitOptions hks;
+    hks.params = {P::KR, P::HKS};
+    EXPECT_NE(slug::run_fit(thin, obs, hks).error.find("(DS = 0)"), std::string::npos);
     // No more observations than parameters.
     slug::Observations two = obs;
     two.time.resize(2);
@@ -267,6 +278,29 @@ TEST(FitSolve, UnusableSetupsAreRefusedBeforeAnyRun) {
     const FitResult r = slug::run_fit(confined, two, opt);
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.error.find("2 observations cannot determine 2 parameters"), std::string::npos) << r.error;
+}
+
+// KZ/KR below min_kz_over_kr would give a series beyond the input check's
+// term limit (a forward run of hours): at the limit the count is within
+// it, 1 % below it is not, and a fit never runs the model there.
+TEST(FitSolve, AnisotropyStaysWithinTheSeriesLimit) {
+    const slug::BaseInput base = fittest::load(fittest::kConfined);
+    const double lo = slug::min_kz_over_kr(base);
+    for (const auto& [factor, within] : {std::pair{1.0, true}, std::pair{0.99, false}}) {
+        slug::BaseInput b = base;
+        b.well.kz = b.well.kr * lo * factor;
+        const slug::WellModel m = slug::make_well_model(b.well);
+        const double terms = m.numerics.NTERM * std::pow(2.0, -std::log10(m.XKD2) - 2.0);
+        EXPECT_EQ(std::lround(terms) <= slug::kMaxSeriesTerms, within) << factor << ": " << terms;
+    }
+    slug::BaseInput below = base;
+    below.well.kz = below.well.kr * lo * 0.5;
+    const FitResult r = slug::run_fit(below, fittest::synthetic(base, slug::base_values(base), test_times()),
+                                      FitOptions{});
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.error.find("the smallest ratio the model evaluates in reasonable time"), std::string::npos)
+        << r.error;
+    EXPECT_EQ(r.forward_runs, 0);
 }
 
 TEST(FitSolve, AnUnfinishedIterationIsAFailureNotAResult) {

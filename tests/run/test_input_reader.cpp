@@ -178,15 +178,23 @@ TEST_F(Reader, EqualDepthsAreExchangedAndGiveZeroLength) {
 }
 
 // check_input on the model of a valid read, with one group changed.
-TEST_F(Reader, TermCountOfTheEigenvalueSeriesMustFitAnInt) {
+TEST_F(Reader, TermCountOfTheEigenvalueSeriesIsBounded) {
     read(deck(kAquifer, kUnsat, kWell, "0\n"));
     WellModel m = make_well_model(v.well);
-    // 30*2^(-log10(XKD2)-2): XKD2 = 1e-28 gives 30*2^26 = 2013265920
-    // terms (fits), 1e-29 gives 30*2^27 (does not).
-    m.XKD2 = 1.0e-28;
+    // 30*2^(-log10(XKD2)-2): XKD2 = 1e-11 gives 30*2^9 = 15360 terms
+    // (within kMaxSeriesTerms), 1e-12 gives 30720 (beyond), and 1e-29 more
+    // than a 32-bit integer holds.
+    m.XKD2 = 1.0e-11;
     EXPECT_EQ(check_input(v, m), "");
-    m.XKD2 = 1.0e-29;
-    EXPECT_NE(check_input(v, m).find("too small"), std::string::npos);
+    for (double xkd2 : {1.0e-12, 1.0e-29}) {
+        m.XKD2 = xkd2;
+        const std::string why = check_input(v, m);
+        EXPECT_NE(why.find("XKD2 = (KZ/KR)*(RW/BB)^2"), std::string::npos) << why;
+        EXPECT_NE(why.find("raise KZ/KR to at least"), std::string::npos) << why;
+    }
+    // The smallest admitted group lies between the two.
+    EXPECT_GT(min_series_xkd2(m.numerics), 1.0e-12);
+    EXPECT_LT(min_series_xkd2(m.numerics), 1.0e-11);
 }
 
 TEST_F(Reader, FirstUnusableValueInFileOrderIsNamed) {

@@ -134,6 +134,10 @@ TEST(RobustnessValues, UnusableValuesAreRejectedByName) {
         {GoodInput::kWell, 4, "25",
          "ZPL = 25. (depth of the screen bottom, data line 4) lies below the base of the aquifer (BB = 20.)"},
         {GoodInput::kWell, 4, "4", "the screen has zero length: ZPD = ZPL = 4. (data line 4)"},
+        {GoodInput::kWell, 5, "-0.1", "DS = -0.1 (skin thickness, data line 4) must not be negative"},
+        {GoodInput::kAquifer, 3, "5.0E-05",
+         "HKS = 5.E-05 (hydraulic conductivity of the skin, data line 2) is not below KR = 5.E-05: a skin more "
+         "permeable than the aquifer is modelled by its outer radius as RW and no skin (HKS = 0 or DS = 0)"},
         {GoodInput::kFirstTime, 0, "0", "time = 0. (output time, data line 6) must be greater than 0"},
         {GoodInput::kFirstTime, 0, "-0", "time = -0. (output time, data line 6) must be greater than 0"},
         {GoodInput::kFirstTime + 1, 0, "-100", "time = -100. (output time, data line 7) must be greater than 0"},
