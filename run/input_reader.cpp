@@ -139,7 +139,6 @@ InputValues read_input(const std::string& name) {
         v.warnings.back() += "; " + std::to_string(n - 1) + " more time lines hold extra numbers";
     }
 
-    write_list(kConsole, {" End  Reading Input Data"});
     // Lines holding a number after the list: the count is smaller than the
     // list, most often because a heading line above the count was deleted
     // and the first time became the count.
@@ -154,6 +153,10 @@ InputValues read_input(const std::string& name) {
                              ", but " + std::to_string(more) + (more == 1 ? " more line" : " more lines") +
                              " with numbers follow the time list (from line " + std::to_string(first_more) +
                              "): is the count wrong, or a heading line above it missing?");
+    // The echo after the look past the list, so that the echo stays the
+    // last transfer before the results file is opened (the fatal report
+    // of a failed open names it).
+    write_list(kConsole, {" End  Reading Input Data"});
     close_unit(kInputUnit);
     return v;
 }
