@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <filesystem>
 #include <system_error>
 #include <tuple>
@@ -41,6 +42,12 @@ const char* const kFooter =
     "time in the order of the table, with 17 significant digits.\n"
     "--plot draws H/Ho against time on a logarithmic time axis, titled\n"
     "with the input file's title line.\n"
+    "--plot-view chooses the type curve (H/Ho against log time, the\n"
+    "default), the semi-log view (log H/Ho against time) or both.\n"
+    "--units L,T names the length and time units of the input file (L: m,\n"
+    "cm, mm, km, ft, in; T: s, min, h, d). Nothing is converted: the CSV\n"
+    "header and the picture carry the units, and values far outside\n"
+    "physical ranges are warned of on the error stream.\n"
     "--times gives NCYCLE*NPERCYC+1 output times (at most 200) ending at\n"
     "TEND, with the ratio 10^(1/NPERCYC) between neighbours, in increasing\n"
     "order.\n"
@@ -51,6 +58,7 @@ const char* const kFooter =
     "Examples:\n"
     "  slugwell input.txt\n"
     "  slugwell input.txt --csv results.csv --plot response.svg\n"
+    "  slugwell input.txt --units m,s --plot response.svg --plot-view both\n"
     "  slugwell input.txt --times 1000 5 10\n"
     "\n"
     "To estimate parameters from measured heads: slugwell fit INPUT DATA\n"
@@ -59,7 +67,7 @@ const char* const kFooter =
 
 const char* const kUsageLine =
     "Usage: slugwell [INPUT] [--csv FILE] [--plot FILE.svg] "
-    "[--times TEND NCYCLE NPERCYC]\n"
+    "[--times TEND NCYCLE NPERCYC] [--units L,T] [--plot-view VIEW]\n"
     "Run 'slugwell --help' for more information.\n";
 
 CliResult usage_error(const std::string& reason) {
@@ -123,6 +131,9 @@ CliResult parse_command_line(int argc, const char* const* argv) {
     CLI::Option* times = app.add_option(
         "--times", grid, "generated output times instead of the file's list");
     times->type_name("TEND NCYCLE NPERCYC");
+    std::string units, view;
+    app.add_option("--units", units, "units of the input file, e.g. m,s or ft,min")->type_name("L,T");
+    app.add_option("--plot-view", view, "typecurve (default), semilog or both")->type_name("VIEW");
 
     try {
         // CLI11 wants a mutable argv in some versions; it does not write
@@ -164,6 +175,19 @@ CliResult parse_command_line(int argc, const char* const* argv) {
         if (grid.empty() || !(grid.front() > 0.0))
             return usage_error("--times: TEND/10^NCYCLE, the first of the times, underflows to 0; "
                                "use a larger TEND or fewer cycles");
+    }
+
+    if (app.count("--units") > 0) {
+        std::string why;
+        const std::optional<Units> u = parse_units(units, why);
+        if (!u) return usage_error("--units: " + why);
+        o.units = *u;
+    }
+    if (app.count("--plot-view") > 0) {
+        const std::optional<PlotView> v = parse_plot_view(view);
+        if (!v) return usage_error("--plot-view: expected typecurve, semilog or both, got '" + view + "'");
+        if (app.count("--plot") == 0) return usage_error("--plot-view: no --plot file to draw");
+        o.plot_view = *v;
     }
 
     if (!o.input.empty()) {

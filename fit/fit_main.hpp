@@ -10,6 +10,8 @@
 
 #include "fit/fit_solve.hpp"
 #include "records/records.hpp"
+#include "report/plot_svg.hpp"
+#include "report/units.hpp"
 
 namespace slug {
 
@@ -20,6 +22,8 @@ struct FitCommand {
     std::string report = "fit.txt";
     std::string csv;   // empty: no CSV
     std::string plot;  // empty: no SVG
+    Units units;       // --units: labels, KR in m/d, ft/d, cm/s, plausibility warnings
+    PlotView plot_view = PlotView::TypeCurve;  // --plot-view
     FitOptions options;
     RecordOptions records;  // how DATA is read (options.ho is set from the input file)
 };

@@ -5,6 +5,9 @@
 
 #include <string>
 
+#include "report/plot_svg.hpp"
+#include "report/units.hpp"
+
 namespace slug {
 
 // Largest number of output times a run holds (the time list of an input
@@ -27,6 +30,8 @@ struct RunOptions {
     std::string plot;  // empty: no SVG picture
     bool has_times = false;
     TimeGridOption times;
+    Units units;  // --units L,T: labels and plausibility checks; unnamed by default
+    PlotView plot_view = PlotView::TypeCurve;  // --plot-view
 };
 
 }  // namespace slug

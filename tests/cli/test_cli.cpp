@@ -121,6 +121,10 @@ TEST_F(CliTest, UsageErrorsGiveStatus2AndAMessage) {
         {{input, "--times", "1000", "20", "10"}, "200"},
         {{input, "--times", "1000", "2000000000", "2000000000"}, "200"},
         {{input, "--times", "1e-300", "100", "1"}, "--times: TEND/10^NCYCLE, the first of the times, underflows"},
+        {{input, "--units", "m"}, "--units: expected LENGTH,TIME"},
+        {{input, "--units", "yd,s"}, "unknown length unit 'yd'"},
+        {{input, "--plot-view", "semilog"}, "no --plot file"},
+        {{input, "--plot", (dir / "p.svg").string(), "--plot-view", "loglog"}, "typecurve, semilog or both"},
     };
     for (const auto& c : cases) {
         std::string line;
@@ -135,6 +139,15 @@ TEST_F(CliTest, UsageErrorsGiveStatus2AndAMessage) {
         EXPECT_NE(r.err_text.find("Usage: slugwell"), std::string::npos)
             << r.err_text;
     }
+}
+
+TEST_F(CliTest, UnitsAndPlotViewAreTaken) {
+    const CliResult r = parse({input, "--units", "ft,min", "--plot", (dir / "p.svg").string(), "--plot-view", "both"});
+    ASSERT_TRUE(r.run) << r.err_text;
+    EXPECT_EQ(r.options.units.length, "ft");
+    EXPECT_EQ(r.options.units.time, "min");
+    EXPECT_EQ(r.options.plot_view, PlotView::Both);
+    EXPECT_FALSE(parse({input}).options.units.named());
 }
 
 TEST_F(CliTest, TimesGridArguments) {
