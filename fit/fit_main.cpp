@@ -56,8 +56,9 @@ const char* const kFooter =
     "the number of forward runs, and warns of parameters the data do not\n"
     "determine. --units L,T names the units of the input file (e.g. m,s):\n"
     "the report adds KR in m/d, ft/d and cm/s and T = KR*b. --plot-view:\n"
-    "typecurve (default), semilog or both. Exit status: 0 after a converged fit, 1 when the fit failed\n"
-    "or a file could not be written, 2 for a wrong command line.\n"
+    "typecurve (default), semilog or both.\n"
+    "Exit status: 0 after a converged fit, 1 when the fit failed or a file\n"
+    "could not be written, 2 for a wrong command line.\n"
     "\n"
     "Example:\n"
     "  slugwell fit input.txt heads.csv --params kr,ss --plot fit.svg\n";
