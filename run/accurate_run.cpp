@@ -39,7 +39,7 @@ std::string e2(double v) {
 
 }  // namespace
 
-double accurate_shown(double h_over_ho) { return h_over_ho < 0.0 && h_over_ho > -1e-12 ? 0.0 : h_over_ho; }
+double accurate_shown(double h_over_ho) { return h_over_ho <= 0.0 && h_over_ho > -1e-12 ? 0.0 : h_over_ho; }
 
 void compute_accurate(const WellModel& m, std::span<const double> times, time_loop::Results& r,
                       std::vector<double>& estimate, int threads) {

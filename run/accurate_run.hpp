@@ -21,7 +21,7 @@ constexpr double kCheckTolerance = 1.0e-3;
 
 // H/Ho of the accurate response as the table shows it: no clamp, only a
 // negative value above -1e-12 (rounding noise of a head that has
-// recovered) becomes 0.
+// recovered) becomes +0, and so does -0.
 double accurate_shown(double h_over_ho);
 
 // Fills r (order of evaluation, as the classic loop does) from the
