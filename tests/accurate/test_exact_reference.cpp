@@ -5,7 +5,8 @@
 //     <input file, relative to the source root> <t> <H/Ho exact> <H/Ho exact, classic term count> <check>,
 // for the shipped examples and the extra inputs of tests/data/exact_inputs.
 // Also: the response does not depend on the number of threads that take
-// its samples, and it refuses times it cannot invert.
+// its samples, and it refuses times it cannot invert and a model whose
+// roots do not converge.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "fio/capture.hpp"
+#include "model/laplace_head.hpp"
 #include "model/well_model.hpp"
 #include "run/accurate_response.hpp"
 #include "run/input_reader.hpp"
@@ -79,7 +81,7 @@ TEST(AccurateResponse, WithinTenToTheMinusEightOfTheExactModel) {
     }
 }
 
-TEST(AccurateResponse, SameBitsOnAnyNumberOfThreadsAndNoInvalidTimes) {
+TEST(AccurateResponse, SameBitsOnAnyNumberOfThreadsAndNoValueWithoutAModel) {
     const slug::WellModel m = model_of("examples/unsat_bounded.txt");
     const std::vector<double> t = {1, 3, 10, 30, 100, 300, 1000, 3000};
     const slug::AccurateResponse one = slug::accurate_response(m, t, 1);
@@ -94,6 +96,11 @@ TEST(AccurateResponse, SameBitsOnAnyNumberOfThreadsAndNoInvalidTimes) {
         EXPECT_THROW(slug::accurate_response(m, tb, 2), std::invalid_argument) << bad;
     }
     EXPECT_TRUE(slug::accurate_response(m, std::vector<double>{}, 2).h_over_ho.empty());
+    // A root that does not converge (no root meets a negative tolerance)
+    // leaves the model without a value, as in the classic run.
+    slug::WellModel unmet = m;
+    unmet.numerics.EPS = -1.0;
+    EXPECT_THROW(slug::accurate_response(unmet, t, 3), slug::RootIterationFailure);
 }
 
 }  // namespace
