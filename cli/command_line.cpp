@@ -56,6 +56,7 @@ const char* const kFooter =
     "  slugwell input.txt\n"
     "  slugwell input.txt --csv results.csv --plot response.svg\n"
     "  slugwell input.txt --times 1000 5 10\n"
+    "  slugwell input.txt --accurate --csv results.csv\n"
     "\n"
     "To estimate parameters from measured heads: slugwell fit INPUT DATA\n"
     "(see 'slugwell fit --help').\n";
@@ -124,10 +125,10 @@ CliResult parse_command_line(int argc, const char* const* argv) {
     app.add_option("--plot", o.plot, "also draw H/Ho against log time (SVG)")
         ->type_name("FILE.svg");
     app.add_flag("--accurate", o.accurate,
-                 "H/Ho accurate to 1e-8 (converged series, error estimate per time)");
+                 "H/Ho to 1e-8, with an error estimate per time");
     bool no_check = false;
     app.add_flag("--no-check", no_check,
-                 "skip the check of the classic table against the accurate response");
+                 "classic table without its accuracy check");
     CLI::Option* times = app.add_option(
         "--times", grid, "generated output times instead of the file's list");
     times->type_name("TEND NCYCLE NPERCYC");
