@@ -46,7 +46,8 @@ int report_inaccurate_times(std::span<const double> times, const time_loop::Resu
 // the classic H/Ho differs from it by more than kCheckTolerance beyond its
 // estimate, writes one note on the error stream (how many times, the
 // largest difference and its time, "rerun with --accurate"). A check that
-// cannot be made says so. Writes nothing else; the log gets nothing.
+// cannot be made says so, and so do times where the accurate value's own
+// estimate is not below kCheckTolerance. Writes nothing else; the log gets nothing.
 // Returns the number of times that differ.
 int check_classic(const WellModel& m, std::span<const double> times, const time_loop::Results& classic,
                   int threads);
