@@ -110,13 +110,24 @@ AccurateResponse accurate_response(const WellModel& m, std::span<const double> t
 AccurateResponse accurate_response(const WellModel& m, std::span<const double> t, int threads) {
     AccurateResponse r;
     if (t.empty()) return r;
-    std::vector<double> td(t.size());
+    // The dimensionless times t/TC; one that underflows to 0 or overflows
+    // (a time at the edge of the double range against the time scale) has
+    // no value: NaN, without an estimate.
+    std::vector<double> td;
+    std::vector<std::size_t> at;  // index into t of td's entries
     for (std::size_t i = 0; i < t.size(); ++i) {
         if (!(std::isfinite(t[i]) && t[i] > 0.0))
             throw std::invalid_argument("accurate response: time " + std::to_string(t[i]) +
                                         " is not a positive number");
-        td[i] = t[i] / m.TC;
+        const double d = t[i] / m.TC;
+        if (std::isfinite(d) && d > 0.0) {
+            td.push_back(d);
+            at.push_back(i);
+        }
     }
+    r.h_over_ho.assign(t.size(), std::numeric_limits<double>::quiet_NaN());
+    r.error_estimate.assign(t.size(), std::numeric_limits<double>::infinity());
+    if (td.empty()) return r;
     const InversionSettings settings;
     InversionPlan plan = plan_inversion(td, settings);
     const std::size_t n = plan.times.size(), ng = plan.groups.size();
@@ -160,11 +171,9 @@ AccurateResponse accurate_response(const WellModel& m, std::span<const double> t
                                              : error[i] + samples[g].relative_bound * scale;
 
     const double hob = m.HOB;
-    r.h_over_ho.resize(t.size());
-    r.error_estimate.resize(t.size());
-    for (std::size_t i = 0; i < t.size(); ++i) {
-        r.h_over_ho[i] = value[i] / hob;
-        r.error_estimate[i] = error[i] / std::fabs(hob);
+    for (std::size_t j = 0; j < at.size(); ++j) {
+        r.h_over_ho[at[j]] = value[j] / hob;
+        r.error_estimate[at[j]] = error[j] / std::fabs(hob);
     }
     return r;
 }

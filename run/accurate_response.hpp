@@ -25,6 +25,8 @@ struct AccurateResponse {
 // second period below each group, the alias) and the propagated bound of
 // the series truncation; where the unsaturated zone's coefficient could
 // not be evaluated at a sample, the times of that sample's group get +inf.
+// A time whose t/TC is not a positive double (underflow, overflow) gets
+// NaN and +inf.
 // Throws RootIterationFailure when a root of the series does not converge
 // (the model has no value there, as in the classic run). The model's log
 // events are not kept.

@@ -72,7 +72,8 @@ int report_inaccurate_times(std::span<const double> times, const time_loop::Resu
     int count = 0;
     for (int i = r.count - 1; i >= 0; --i) {  // in the order of the time list
         const double e = estimate[static_cast<std::size_t>(i)];
-        if (e <= kAccurateTarget) continue;
+        // A row without a finite value is reported by the run as such.
+        if (e <= kAccurateTarget || !std::isfinite(r.ratio[static_cast<std::size_t>(i)])) continue;
         ++count;
         const std::string time = format_real_g9(times[static_cast<std::size_t>(r.count - 1 - i)]);
         if (std::isfinite(e))
@@ -102,8 +103,9 @@ int check_classic(const WellModel& m, std::span<const double> times, const time_
     double largest = 0.0;
     for (int i = classic.count - 1; i >= 0; --i) {  // in list order: the first of equal ones is named
         const auto k = static_cast<std::size_t>(i);
-        // An accurate value as uncertain as the tolerance cannot judge the
-        // classic one.
+        // A classic value without a finite head is reported as such; an
+        // accurate value as uncertain as the tolerance cannot judge one.
+        if (!std::isfinite(classic.ratio[k])) continue;
         if (!(estimate[k] < kCheckTolerance) || !std::isfinite(accurate.ratio[k])) {
             ++unchecked;
             continue;

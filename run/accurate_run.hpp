@@ -37,8 +37,9 @@ void compute_accurate(const WellModel& m, std::span<const double> times, time_lo
 void compute_accurate_or_stop(const WellModel& m, std::span<const double> times, time_loop::Results& r,
                               std::vector<double>& estimate, int threads);
 
-// One line on the error stream for every time (in list order) whose
-// estimate exceeds kAccurateTarget or could not be made. Returns how many.
+// One line on the error stream for every time (in list order) with a
+// finite value whose estimate exceeds kAccurateTarget or could not be
+// made. Returns how many.
 int report_inaccurate_times(std::span<const double> times, const time_loop::Results& r,
                             std::span<const double> estimate);
 
