@@ -7,6 +7,8 @@
 //     --times TEND NCYCLE NPERCYC logarithmic grid of output times
 //     --units L,T                 name the units of the input file (m,s ...)
 //     --plot-view VIEW            typecurve, semilog or both
+//     --accurate                  table from the accurate response
+//     --no-check                  classic table without its accuracy check
 //     --help, --version
 //
 // Parsing uses the CLI11 library; parse_command_line is a pure function

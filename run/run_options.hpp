@@ -32,6 +32,12 @@ struct RunOptions {
     TimeGridOption times;
     Units units;  // --units L,T: labels and plausibility checks; unnamed by default
     PlotView plot_view = PlotView::TypeCurve;  // --plot-view
+    // The table from the accurate response (converged series, grouped de
+    // Hoog inversion with error estimates) instead of the classic one.
+    bool accurate = false;
+    // A classic run also computes the accurate response and notes on the
+    // error stream where its table differs; false skips that check.
+    bool check = true;
 };
 
 }  // namespace slug
