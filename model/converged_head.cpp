@@ -113,13 +113,18 @@ ConvergedHead converged_head_from(const WellModel& m, std::complex<double> p, in
     start = std::max(std::min(start, kMostTerms), least);
     const int last_start = std::max(std::min(4 * start, kMostTerms), start);
 
-    cplx sum(0.0, 0.0);
+    // The explicit sum in long double: thousands of terms of one sign in
+    // the real part lose no digits to rounding (the reference with 10^5
+    // terms relies on it).
+    std::complex<long double> sum(0.0L, 0.0L);
+    auto add = [&sum](const cplx& t) { sum += std::complex<long double>(t.real(), t.imag()); };
+    auto sum_d = [&sum]() { return cplx(static_cast<double>(sum.real()), static_cast<double>(sum.imag())); };
     int done = 0;
     series_tail::Sum tail{cplx(0.0, 0.0), inf};
     while (true) {
         for (; done < start; ++done) {
             const cplx e = series.next_root();
-            sum += series.term(e, series.radial(e));
+            add(series.term(e, series.radial(e)));
         }
         if (!usable) break;
         series_tail::Samples s;
@@ -128,17 +133,17 @@ ConvergedHead converged_head_from(const WellModel& m, std::complex<double> p, in
             s.root[i] = series.next_root();
             s.g[i] = series.radial(s.root[i]);
         }
-        const double omega_est = std::abs(m.SW + sum / len);
+        const double omega_est = std::abs(m.SW + sum_d() / len);
         tail = series_tail::tail_sum(series.geometry(), s, 0.1 * kTarget * omega_est * len);
         if (tail.bound <= 0.5 * kTarget * omega_est * len || start >= last_start) break;
         // Not there yet: the samples become explicit terms, and M doubles.
-        for (int i = 0; i < kTailSamples; ++i) sum += series.term(s.root[i], s.g[i]);
+        for (int i = 0; i < kTailSamples; ++i) add(series.term(s.root[i], s.g[i]));
         done += kTailSamples;
         start = std::min(2 * start, last_start);
         start = std::max(start, done);
     }
 
-    const cplx omega = m.SW + (sum + tail.value) / len;
+    const cplx omega = m.SW + (sum_d() + tail.value) / len;
     const cplx value = smith_div(m.HOB * omega, 1.0 + p * omega);
     // |F(Omega + d) - F(Omega)| = HOB |d| / (|1 + p Omega| |1 + p (Omega + d)|).
     const double bomega = tail.bound / len;

@@ -143,6 +143,15 @@ const Tables& tables() {
     return t;
 }
 
+// |z| from the squared modulus where that neither overflows nor loses
+// digits to underflow (the library's hypot costs more than the rest of a
+// mode's Euler sum).
+inline double modulus(const cplx& z) {
+    const double n = z.real() * z.real() + z.imag() * z.imag();
+    if (n > 0x1p-1000 && n < 0x1p1000) return std::sqrt(n);
+    return std::abs(z);
+}
+
 // theta = pi omega reduced to (-pi, pi]; exact 0 when omega is an even
 // integer.
 double reduced_angle(double omega) { return kPi * (omega - 2.0 * std::nearbyint(0.5 * omega)); }
@@ -176,8 +185,19 @@ struct RootBranch {
     double offset;  // n pi
 };
 
+// arctan w for |w| <= 1/4 by its Taylor series (terms to w^29: the next
+// is below 2^-62 |w|).
+cplx small_atan(const cplx& w) {
+    const cplx w2 = w * w;
+    cplx s = 1.0 / 29.0;
+    for (int n = 27; n >= 1; n -= 2) s = s * (-w2) + 1.0 / n;
+    return w * s;
+}
+
 cplx branch_atan(const cplx& w, double sign) {
-    if (std::norm(w) <= 1.0) return std::atan(w);
+    const double n = w.real() * w.real() + w.imag() * w.imag();
+    if (n <= 0.0625) return small_atan(w);
+    if (n <= 1.0) return std::atan(w);
     return sign * 0.5 * kPi - std::atan(smith_recip(w));
 }
 
@@ -202,7 +222,7 @@ cplx branch_root(const RootBranch& b, const cplx& x) {
         const cplx dr = 1.0 + smith_div(b.u, e * e + b.u * b.u);
         const cplx step = smith_div(r, dr);
         d -= step;
-        if (!(std::abs(step) > 1e-16 * std::abs(px + d))) break;
+        if (!(modulus(step) > 1e-16 * modulus(px + d))) break;
     }
     return px + d;
 }
@@ -323,7 +343,7 @@ Sum tail_sum(const Geometry& geo, const Samples& s, double tol) {
             double best_bound = inf, scale = 1.0;
             for (int k = 1; k <= kK; ++k) {
                 scale *= aratio;
-                const double b = scale * std::abs(d[k]) * (1.0 + first / (k + 1.0));
+                const double b = scale * modulus(d[k]) * (1.0 + first / (k + 1.0));
                 if (b < best_bound) {
                     best_bound = b;
                     best = k;
@@ -424,10 +444,10 @@ Sum tail_sum(const Geometry& geo, const Samples& s, double tol) {
                 }
                 sum *= jac;
                 level[c] += sum;
-                l1[c] += std::abs(sum);
+                l1[c] += modulus(sum);
             }
         };
-        constexpr double kRange = 3.5;
+        constexpr double kRange = 3.0;
         double h = 0.5;
         for (double t = -kRange; t <= kRange + 1e-12; t += h) add_node(t);
         for (int c = 0; c < kClasses; ++c) {
