@@ -82,7 +82,8 @@ struct Mode {
 struct Tables {
     std::vector<Mode> modes;  // by increasing order
     std::array<std::array<double, kK + 1>, kK + 1> lnpow;
-    std::array<std::array<double, kGCount>, kGCount> binom;
+    std::array<std::array<double, kGCount>, kGCount> gbinom;  // G_n C(n, j)
+    std::array<cplx, kK + 1> gregory;  // c_k(0)
 };
 
 Tables build_tables() {
@@ -131,10 +132,17 @@ Tables build_tables() {
             for (int b = 1; a + b <= kK; ++b) t.lnpow[j][a + b] += t.lnpow[j - 1][a] * ln[b];
     }
     for (int n = 0; n < kGCount; ++n) {
-        t.binom[n].fill(0.0);
-        t.binom[n][0] = 1.0;
-        for (int j = 1; j <= n; ++j) t.binom[n][j] = t.binom[n][j - 1] * (n - j + 1) / j;
+        double b = 1.0;
+        t.gbinom[n].fill(0.0);
+        for (int j = 0; j <= n; ++j) {
+            t.gbinom[n][j] = kG[n] * b;
+            b = b * (n - j) / (j + 1);
+        }
     }
+    // Gregory's coefficients: G(ln(1 + D)) = Sum_j G_j ln(1 + D)^j.
+    t.gregory.fill(0.0);
+    for (int j = 0; j <= kK; ++j)
+        for (int k = j; k <= kK; ++k) t.gregory[k] += kG[j] * t.lnpow[j][k];
     return t;
 }
 
@@ -152,6 +160,13 @@ inline double modulus(const cplx& z) {
     return std::abs(z);
 }
 
+// Product without the C99 Annex G recovery of infinities that the library's
+// complex multiply checks for (the values here are finite; a NaN stays a
+// NaN and ends in an infinite bound).
+inline cplx mul(const cplx& a, const cplx& b) {
+    return {a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real()};
+}
+
 // theta = pi omega reduced to (-pi, pi]; exact 0 when omega is an even
 // integer.
 double reduced_angle(double omega) { return kPi * (omega - 2.0 * std::nearbyint(0.5 * omega)); }
@@ -161,15 +176,24 @@ double reduced_angle(double omega) { return kPi * (omega - 2.0 * std::nearbyint(
 // G^(j)(i theta)/j! = Sum_{n>=j} G_n C(n, j) (i theta)^(n-j).
 std::array<cplx, kK + 1> boundary_coefficients(double theta) {
     const Tables& t = tables();
+    if (theta == 0.0) return t.gregory;
     std::array<cplx, kGCount> ipow;
     ipow[0] = 1.0;
-    for (int n = 1; n < kGCount; ++n) ipow[n] = ipow[n - 1] * cplx(0.0, theta);
+    for (int n = 1; n < kGCount; ++n) ipow[n] = mul(ipow[n - 1], cplx(0.0, theta));
     std::array<cplx, kK + 1> c{};
     for (int j = 0; j <= kK; ++j) {
         cplx gj = 0.0;
-        const int last = theta == 0.0 ? j : kGCount - 1;
-        for (int n = j; n <= last; ++n)
-            if (kG[n] != 0.0) gj += (kG[n] * t.binom[n][j]) * ipow[n - j];
+        for (int n = j; n < kGCount; ++n) {
+            const double gb = t.gbinom[n][j];
+            if (gb == 0.0) continue;
+            const cplx term = gb * ipow[n - j];
+            gj += term;
+            // The G_n fall like (2 pi)^-n: once a term is below 1e-18 of the
+            // sum, the rest are too.
+            if (n > j + 1 && std::fabs(term.real()) + std::fabs(term.imag()) <
+                                 1e-18 * (std::fabs(gj.real()) + std::fabs(gj.imag())))
+                break;
+        }
         for (int k = j; k <= kK; ++k) c[k] += gj * t.lnpow[j][k];
     }
     return c;
@@ -194,11 +218,22 @@ cplx small_atan(const cplx& w) {
     return w * s;
 }
 
+// arctan w for |w| <= 1: the argument halved (about) by
+// arctan w = 2 arctan(w/(1 + sqrt(1 + w^2))) until |w| <= 1/4, then the
+// series.
+cplx unit_atan(cplx w) {
+    double factor = 1.0;
+    for (int i = 0; i < 4 && w.real() * w.real() + w.imag() * w.imag() > 0.0625; ++i) {
+        w = smith_div(w, 1.0 + principal_sqrt(1.0 + mul(w, w)));
+        factor *= 2.0;
+    }
+    return factor * small_atan(w);
+}
+
 cplx branch_atan(const cplx& w, double sign) {
     const double n = w.real() * w.real() + w.imag() * w.imag();
-    if (n <= 0.0625) return small_atan(w);
-    if (n <= 1.0) return std::atan(w);
-    return sign * 0.5 * kPi - std::atan(smith_recip(w));
+    if (n <= 1.0) return unit_atan(w);
+    return sign * 0.5 * kPi - unit_atan(smith_recip(w));
 }
 
 RootBranch root_branch(const cplx& u, const cplx& e0, int m0) {
@@ -243,35 +278,39 @@ void make_factors(const Geometry& geo, const cplx& e, const cplx& g, const cplx&
     const cplx v = smith_div(cplx(0.0, 0.25 / geo.len), e);
     f.v = v;
     f.vpow[0] = 1.0;
-    for (int r = 1; r <= order; ++r) f.vpow[r] = f.vpow[r - 1] * v;
+    for (int r = 1; r <= order; ++r) f.vpow[r] = mul(f.vpow[r - 1], v);
     const cplx alpha = std::exp(cplx(0.0, geo.top) * d);
     const cplx beta = std::exp(cplx(0.0, geo.bottom) * d);
     const cplx ialpha = smith_recip(alpha), ibeta = smith_recip(beta);
     f.apow[kMaxDegree] = f.bpow[kMaxDegree] = 1.0;
     for (int j = 1; j <= degree; ++j) {
-        f.apow[kMaxDegree + j] = f.apow[kMaxDegree + j - 1] * alpha;
-        f.apow[kMaxDegree - j] = f.apow[kMaxDegree - j + 1] * ialpha;
-        f.bpow[kMaxDegree + j] = f.bpow[kMaxDegree + j - 1] * beta;
-        f.bpow[kMaxDegree - j] = f.bpow[kMaxDegree - j + 1] * ibeta;
+        f.apow[kMaxDegree + j] = mul(f.apow[kMaxDegree + j - 1], alpha);
+        f.apow[kMaxDegree - j] = mul(f.apow[kMaxDegree - j + 1], ialpha);
+        f.bpow[kMaxDegree + j] = mul(f.bpow[kMaxDegree + j - 1], beta);
+        f.bpow[kMaxDegree - j] = mul(f.bpow[kMaxDegree - j + 1], ibeta);
     }
 }
 
 cplx mode_value(const Mode& md, const Factors& f, int order) {
     cplx p = 0.0;
-    for (int r = order; r >= md.order; --r) p = p * f.v + md.h[r];
-    p *= f.vpow[md.order];
-    return f.pre * p * f.apow[kMaxDegree + md.j] * f.bpow[kMaxDegree + md.k];
+    for (int r = order; r >= md.order; --r) p = mul(p, f.v) + md.h[r];
+    p = mul(p, f.vpow[md.order]);
+    return mul(mul(f.pre, p), mul(f.apow[kMaxDegree + md.j], f.bpow[kMaxDegree + md.k]));
 }
 
-// Forward differences Delta^k psi_0, k = 0..kK, of kTailSamples values.
-std::array<cplx, kK + 1> differences(std::array<cplx, kTailSamples> v) {
+// Forward differences Delta^k psi_0, k = 0..n-1, of the first n values.
+std::array<cplx, kK + 1> differences(std::array<cplx, kTailSamples> v, int n) {
     std::array<cplx, kK + 1> d{};
-    for (int k = 0; k <= kK; ++k) {
+    for (int k = 0; k < n; ++k) {
         d[k] = v[0];
-        for (int i = 0; i + 1 < kTailSamples - k; ++i) v[i] = v[i + 1] - v[i];
+        for (int i = 0; i + 1 < n - k; ++i) v[i] = v[i + 1] - v[i];
     }
     return d;
 }
+
+// Samples a mode of order r uses: the higher orders are smaller by
+// (1/(L e))^r and need fewer differences.
+int samples_for(int order) { return order <= 1 ? kTailSamples : order <= 3 ? 11 : 7; }
 
 // Bound of the tail of the expansion in y omitted beyond order r: with
 // |A|^2 <= 4, |e_m| >= (m - 1/2) pi, |y_m| <= rho_m = 1/(L |e_m|) and
@@ -327,9 +366,11 @@ Sum tail_sum(const Geometry& geo, const Samples& s, double tol) {
     for (const Mode& md : tab.modes) {
         if (md.order > order) break;
         const double theta = reduced_angle(md.j * geo.top + md.k * geo.bottom);
+        const int ns = samples_for(md.order);
+        const int kk = ns - 1;  // highest difference of this mode
         std::array<cplx, kTailSamples> psi;
-        for (int i = 0; i < kTailSamples; ++i) psi[i] = mode_value(md, fs[i], order);
-        const std::array<cplx, kK + 1> d = differences(psi);
+        for (int i = 0; i < ns; ++i) psi[i] = mode_value(md, fs[i], order);
+        const std::array<cplx, kK + 1> d = differences(psi, ns);
         const cplx zfirst = std::exp(cplx(0.0, theta * first));
         // Euler's transformation, cut at the order k whose remainder
         // estimate |z/(1-z)|^k |Delta^k psi_M| (1 + M/(k+1)) is least (the
@@ -341,7 +382,7 @@ Sum tail_sum(const Geometry& geo, const Samples& s, double tol) {
             const double aratio = std::abs(ratio);
             int best = 1;
             double best_bound = inf, scale = 1.0;
-            for (int k = 1; k <= kK; ++k) {
+            for (int k = 1; k <= kk; ++k) {
                 scale *= aratio;
                 const double b = scale * modulus(d[k]) * (1.0 + first / (k + 1.0));
                 if (b < best_bound) {
@@ -351,7 +392,7 @@ Sum tail_sum(const Geometry& geo, const Samples& s, double tol) {
             }
             if (std::fabs(theta) >= kNearAngle || (best_bound <= kEulerShare * tol)) {
                 cplx acc = 0.0;
-                for (int k = best - 1; k >= 0; --k) acc = acc * ratio + d[k];
+                for (int k = best - 1; k >= 0; --k) acc = mul(acc, ratio) + d[k];
                 value += smith_div(zfirst, 1.0 - z) * acc;
                 bound += best_bound;
                 continue;
@@ -359,9 +400,9 @@ Sum tail_sum(const Geometry& geo, const Samples& s, double tol) {
         }
         const std::array<cplx, kK + 1> c = boundary_coefficients(theta);
         cplx acc = 0.0;
-        for (int k = 0; k < kK; ++k) acc += c[k] * d[k];
+        for (int k = 0; k < kk; ++k) acc += mul(c[k], d[k]);
         value += zfirst * acc;
-        bound += 2.0 * std::abs(c[kK] * d[kK]);
+        bound += 2.0 * modulus(mul(c[kk], d[kk]));
         near.push_back({&md, theta, static_cast<int>(std::nearbyint(0.5 * (md.j * geo.top + md.k * geo.bottom))), zfirst});
     }
 
@@ -440,7 +481,7 @@ Sum tail_sum(const Geometry& geo, const Samples& s, double tol) {
                             osc = std::exp(cplx(0.0, n->theta) * offset);
                         }
                     }
-                    sum += n->zfirst * osc * mode_value(*n->mode, f, order);
+                    sum += mul(mul(n->zfirst, osc), mode_value(*n->mode, f, order));
                 }
                 sum *= jac;
                 level[c] += sum;
