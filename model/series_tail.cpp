@@ -510,7 +510,7 @@ Sum tail_sum(const Geometry& geo, const Samples& s, double tol) {
                 // d_h (d_h / d_2h), plus rounding.
                 err[c] = (halving == 0 ? d : d * std::min(1.0, d / dprev[c])) + 1e-15 * norm;
                 dprev[c] = d;
-                if (halving >= 1 && err[c] <= 0.05 * tol) active[c] = false;
+                if (err[c] <= 0.05 * tol) active[c] = false;
                 more = more || active[c];
             }
             if (!more) break;
@@ -521,7 +521,12 @@ Sum tail_sum(const Geometry& geo, const Samples& s, double tol) {
             bound += err[c];
         }
     }
-    if (!std::isfinite(value.real()) || !std::isfinite(value.imag())) bound = inf;
+    if (!std::isfinite(value.real()) || !std::isfinite(value.imag()) || !(bound < inf)) {
+        // No usable sum (a root branch through a singularity of arctan, an
+        // overflow): no tail, and a bound of all of it, |T_m| <=
+        // 8 gmax/((1 - rho) |e_m|^2) summed from M.
+        return {cplx(0.0, 0.0), 8.0 * gmax / ((1.0 - rho) * kPi * kPi * (first - 1.5))};
+    }
     return {value, bound};
 }
 
