@@ -15,23 +15,25 @@
 //    pi omega reduced to (-pi, pi]. The tail is a finite sum of
 //    Sum_m z^m psi(m) with psi smooth (a power of 1/m times slowly varying
 //    factors).
-// 2. Modes with |theta| >= 1: Euler's transformation (summation by parts
-//    repeated; K. Knopp, Theory and Application of Infinite Series, 1951,
-//    section 33)
+// 2. Modes with |theta| >= 1, and smaller |theta| where its estimate is
+//    small: Euler's transformation (summation by parts repeated; K. Knopp,
+//    Theory and Application of Infinite Series, 1951, section 33)
 //        Sum_{m>=M} z^m psi_m = z^M/(1-z) Sum_k (z/(1-z))^k Delta^k psi_M,
-//    with |z/(1-z)| <= 1.05 and Delta^k psi_M ~ k! psi_M / M^k.
-// 3. Modes with |theta| < 1 (the mean, and the near-resonant ones of a
+//    with |z/(1-z)| = 1/(2 sin(|theta|/2)) and Delta^k psi_M ~ k! psi_M / M^k,
+//    cut where the remainder estimate is least.
+// 3. Modes with |theta| < 1 not summed so (the mean, the near-resonant ones of a
 //    screen touching the top or the base, or a short screen): the
 //    Euler-Maclaurin formula for e^{i theta x} psi(x) written with forward
 //    differences of psi (Gregory's form; A&S 25.4.7 for theta = 0):
 //        Sum_{m>=M} e^{i theta (m-M)} psi_m
 //          = Int_M^inf e^{i theta (x-M)} psi(x) dx + Sum_k c_k(theta) Delta^k psi_M,
 //    c(theta; D) = G(i theta + ln(1 + D)), G(w) = 1/w - 1/(e^w - 1)
-//    = -Sum_n B_{n+1} w^n/(n+1)!. The integral is taken along the ray
-//    x = M + s e^{+-i pi/4} into the half-plane where e^{i theta x} decays
-//    (psi is analytic there), by the double-exponential rule of Takahasi and
-//    Mori (Publ. RIMS Kyoto Univ. 9 (1974) 721-741) in its exp-sinh form,
-//    halving the step until two levels agree; psi at a non-integer x uses
+//    = -Sum_n B_{n+1} w^n/(n+1)!. The integral is taken along the real axis
+//    (theta = 0) or the ray x = M + s e^{+-i pi/4} into the half-plane where
+//    e^{i theta x} decays (psi is analytic there), by the double-exponential
+//    rule of Takahasi and Mori (Publ. RIMS Kyoto Univ. 9 (1974) 721-741) in
+//    its exp-sinh form, halving the step until two levels agree; psi at a
+//    non-integer x uses
 //    the root branch e(x) = pi x + d(x), d = arctan(U/e) (plus the integer
 //    multiple of pi of the roots), which passes through every root.
 // The bound is the sum of the first omitted terms (Euler: the remainder
@@ -212,10 +214,10 @@ struct RootBranch {
 // arctan w for |w| <= 1/4 by its Taylor series (terms to w^29: the next
 // is below 2^-62 |w|).
 cplx small_atan(const cplx& w) {
-    const cplx w2 = w * w;
+    const cplx w2 = -mul(w, w);
     cplx s = 1.0 / 29.0;
-    for (int n = 27; n >= 1; n -= 2) s = s * (-w2) + 1.0 / n;
-    return w * s;
+    for (int n = 27; n >= 1; n -= 2) s = mul(s, w2) + 1.0 / n;
+    return mul(w, s);
 }
 
 // arctan w for |w| <= 1: the argument halved (about) by
@@ -272,22 +274,30 @@ struct Factors {
     std::array<cplx, 2 * kMaxDegree + 1> apow, bpow;
 };
 
-void make_factors(const Geometry& geo, const cplx& e, const cplx& g, const cplx& d, int order, int degree,
+// Powers of alpha to |j| <= dj and of beta to |k| <= dk.
+void make_factors(const Geometry& geo, const cplx& e, const cplx& g, const cplx& d, int order, int dj, int dk,
                   Factors& f) {
     f.pre = -0.5 * smith_div(g, e * e);
     const cplx v = smith_div(cplx(0.0, 0.25 / geo.len), e);
     f.v = v;
     f.vpow[0] = 1.0;
     for (int r = 1; r <= order; ++r) f.vpow[r] = mul(f.vpow[r - 1], v);
-    const cplx alpha = std::exp(cplx(0.0, geo.top) * d);
-    const cplx beta = std::exp(cplx(0.0, geo.bottom) * d);
-    const cplx ialpha = smith_recip(alpha), ibeta = smith_recip(beta);
     f.apow[kMaxDegree] = f.bpow[kMaxDegree] = 1.0;
-    for (int j = 1; j <= degree; ++j) {
-        f.apow[kMaxDegree + j] = mul(f.apow[kMaxDegree + j - 1], alpha);
-        f.apow[kMaxDegree - j] = mul(f.apow[kMaxDegree - j + 1], ialpha);
-        f.bpow[kMaxDegree + j] = mul(f.bpow[kMaxDegree + j - 1], beta);
-        f.bpow[kMaxDegree - j] = mul(f.bpow[kMaxDegree - j + 1], ibeta);
+    if (dj > 0) {
+        const cplx alpha = std::exp(cplx(0.0, geo.top) * d);
+        const cplx ialpha = smith_recip(alpha);
+        for (int j = 1; j <= dj; ++j) {
+            f.apow[kMaxDegree + j] = mul(f.apow[kMaxDegree + j - 1], alpha);
+            f.apow[kMaxDegree - j] = mul(f.apow[kMaxDegree - j + 1], ialpha);
+        }
+    }
+    if (dk > 0) {
+        const cplx beta = std::exp(cplx(0.0, geo.bottom) * d);
+        const cplx ibeta = smith_recip(beta);
+        for (int k = 1; k <= dk; ++k) {
+            f.bpow[kMaxDegree + k] = mul(f.bpow[kMaxDegree + k - 1], beta);
+            f.bpow[kMaxDegree - k] = mul(f.bpow[kMaxDegree - k + 1], ibeta);
+        }
     }
 }
 
@@ -310,7 +320,13 @@ std::array<cplx, kK + 1> differences(std::array<cplx, kTailSamples> v, int n) {
 
 // Samples a mode of order r uses: the higher orders are smaller by
 // (1/(L e))^r and need fewer differences.
-int samples_for(int order) { return order <= 1 ? kTailSamples : order <= 3 ? 11 : 7; }
+// Beyond them the differences of a smooth psi (Delta^k psi ~ (k+1)! psi/M^k)
+// sink below their rounding (2^k of an ulp), so later M use fewer.
+int samples_for(int order, int first) {
+    const int by_order = order <= 1 ? kTailSamples : order <= 3 ? 11 : 7;
+    const int by_start = first >= 400 ? 9 : first >= 150 ? 11 : first >= 80 ? 13 : kTailSamples;
+    return std::min(by_order, by_start);
+}
 
 // Bound of the tail of the expansion in y omitted beyond order r: with
 // |A|^2 <= 4, |e_m| >= (m - 1/2) pi, |y_m| <= rho_m = 1/(L |e_m|) and
@@ -351,7 +367,7 @@ Sum tail_sum(const Geometry& geo, const Samples& s, double tol) {
     std::array<Factors, kTailSamples> fs;
     for (int i = 0; i < kTailSamples; ++i) {
         const cplx d = s.root[i] - kPi * (first + i);
-        make_factors(geo, s.root[i], s.g[i], d, order, degree, fs[i]);
+        make_factors(geo, s.root[i], s.g[i], d, order, degree, degree, fs[i]);
     }
 
     struct Near {
@@ -361,23 +377,38 @@ Sum tail_sum(const Geometry& geo, const Samples& s, double tol) {
         cplx zfirst;  // e^{i theta M}
     };
     std::vector<Near> near;
+    // e^{i theta M} = A^j B^k, A = e^{i pi zt M}, B = e^{i pi zb M} (the
+    // 2 pi of the reduction times the integer M drops out).
+    std::array<cplx, 2 * kMaxDegree + 1> apm, bpm;
+    {
+        const cplx a = std::polar(1.0, std::remainder(kPi * geo.top * first, 2.0 * kPi));
+        const cplx b = std::polar(1.0, std::remainder(kPi * geo.bottom * first, 2.0 * kPi));
+        apm[kMaxDegree] = bpm[kMaxDegree] = 1.0;
+        for (int j = 1; j <= degree; ++j) {
+            apm[kMaxDegree + j] = mul(apm[kMaxDegree + j - 1], a);
+            apm[kMaxDegree - j] = std::conj(apm[kMaxDegree + j]);
+            bpm[kMaxDegree + j] = mul(bpm[kMaxDegree + j - 1], b);
+            bpm[kMaxDegree - j] = std::conj(bpm[kMaxDegree + j]);
+        }
+    }
+
     cplx value = 0.0;
     double bound = ybound;
     for (const Mode& md : tab.modes) {
         if (md.order > order) break;
         const double theta = reduced_angle(md.j * geo.top + md.k * geo.bottom);
-        const int ns = samples_for(md.order);
+        const int ns = samples_for(md.order, first);
         const int kk = ns - 1;  // highest difference of this mode
         std::array<cplx, kTailSamples> psi;
         for (int i = 0; i < ns; ++i) psi[i] = mode_value(md, fs[i], order);
         const std::array<cplx, kK + 1> d = differences(psi, ns);
-        const cplx zfirst = std::exp(cplx(0.0, theta * first));
+        const cplx zfirst = mul(apm[kMaxDegree + md.j], bpm[kMaxDegree + md.k]);
         // Euler's transformation, cut at the order k whose remainder
         // estimate |z/(1-z)|^k |Delta^k psi_M| (1 + M/(k+1)) is least (the
         // higher differences of a smooth psi sink into rounding); used
         // where that estimate is small enough, otherwise the mode is near.
         if (theta != 0.0) {
-            const cplx z = std::exp(cplx(0.0, theta));
+            const cplx z = std::polar(1.0, theta);
             const cplx ratio = smith_div(z, 1.0 - z);
             const double aratio = std::abs(ratio);
             int best = 1;
@@ -406,20 +437,30 @@ Sum tail_sum(const Geometry& geo, const Samples& s, double tol) {
         near.push_back({&md, theta, static_cast<int>(std::nearbyint(0.5 * (md.j * geo.top + md.k * geo.bottom))), zfirst});
     }
 
-    // Integrals of the near modes, on the ray above the real axis for
-    // theta >= 0 and below it for theta < 0, in classes by order (the
-    // higher orders are small and need fewer levels); the nodes of a side
+    // Integrals of the near modes: along the real axis for theta = 0 (as far
+    // from the singularities above as from those below), on the ray above
+    // it for theta > 0 (and theta = 0 where there are such modes) and below
+    // it for theta < 0; in classes by order (the
+    // higher orders are small and need fewer levels); the nodes of a path
     // are shared by its classes.
     const RootBranch branch = root_branch(geo.u, s.root[0], first);
-    for (const double side : {1.0, -1.0}) {
+    // With modes of theta > 0 the real-axis modes join their ray (one set of
+    // nodes instead of two).
+    bool rising = false;
+    for (const Near& n : near) rising = rising || n.theta > 0.0;
+    for (const double side : {0.0, 1.0, -1.0}) {
         constexpr int kClasses = 3;
         std::array<std::vector<const Near*>, kClasses> cls;
         bool any = false;
+        int max_j = 0, max_k = 0;  // powers of alpha and beta the modes need
         double least_angle = inf;  // least nonzero |theta|
         for (const Near& n : near) {
-            if ((n.theta >= 0.0) != (side > 0.0)) continue;
+            const double n_side = n.theta > 0.0 ? 1.0 : n.theta < 0.0 ? -1.0 : rising ? 1.0 : 0.0;
+            if (n_side != side) continue;
             cls[std::min(n.mode->order, kClasses - 1)].push_back(&n);
             any = true;
+            max_j = std::max(max_j, std::abs(n.mode->j));
+            max_k = std::max(max_k, std::abs(n.mode->k));
             if (n.theta != 0.0) least_angle = std::min(least_angle, std::fabs(n.theta));
         }
         if (!any) continue;
@@ -440,7 +481,7 @@ Sum tail_sum(const Geometry& geo, const Samples& s, double tol) {
             const cplx e = branch_root(branch, x);
             const cplx g = k0_over_zk1(principal_sqrt(geo.xkd * (e * e) + geo.ccdp));
             Factors f;
-            make_factors(geo, e, g, e - kPi * x, order, degree, f);
+            make_factors(geo, e, g, e - kPi * x, order, max_j, max_k, f);
             const cplx jac = (scale * kPi * std::cosh(t) * w) * dir;
             // e^{i theta offset} = P^j Q^k R^l, P = e^{i pi zt offset},
             // Q = e^{i pi zb offset}, R = e^{-2 pi i offset}, while the powers
@@ -506,9 +547,12 @@ Sum tail_sum(const Geometry& geo, const Samples& s, double tol) {
                 const double norm = l1[c] * h;
                 integral[c] = refined;
                 // The error of I_h is estimated from the last two
-                // differences as if it fell by the same factor again,
-                // d_h (d_h / d_2h), plus rounding.
-                err[c] = (halving == 0 ? d : d * std::min(1.0, d / dprev[c])) + 1e-15 * norm;
+                // differences d_h = |I_h - I_2h| and d_2h: as if it fell by
+                // the square root of their ratio, d_h (d_h / d_2h)^(1/2)
+                // (the double-exponential rule's error falls faster; the
+                // root keeps a margin where it has not settled), plus
+                // rounding.
+                err[c] = (halving == 0 ? d : d * std::sqrt(std::min(1.0, d / dprev[c]))) + 1e-15 * norm;
                 dprev[c] = d;
                 if (err[c] <= 0.05 * tol) active[c] = false;
                 more = more || active[c];
