@@ -60,6 +60,7 @@ constexpr int kMaxOrder = 10;         // highest order r of the expansion in y
 constexpr int kMaxDegree = 2 + 2 * kMaxOrder;
 constexpr double kNearAngle = 1.0;  // |theta| from which a mode is always summed by Euler
 constexpr double kEulerShare = 1e-3;  // share of the aim that one mode below kNearAngle may take
+constexpr double kUlp = 0x1p-52;      // unit in the last place of 1
 
 // G_n = -B_{n+1}/(n+1)!, the Taylor coefficients of G(w) = 1/w - 1/(e^w - 1)
 // (B the Bernoulli numbers).
@@ -403,19 +404,31 @@ Sum tail_sum(const Geometry& geo, const Samples& s, double tol) {
         for (int i = 0; i < ns; ++i) psi[i] = mode_value(md, fs[i], order);
         const std::array<cplx, kK + 1> d = differences(psi, ns);
         const cplx zfirst = mul(apm[kMaxDegree + md.j], bpm[kMaxDegree + md.k]);
+        // A difference is known only to its rounding, about 2^k ulps of the
+        // largest sample (psi_M); below that it may even come out 0.
+        double largest = 0.0;
+        for (int i = 0; i < ns; ++i) largest = std::max(largest, modulus(psi[i]));
+        std::array<double, kK + 1> dk{};  // |Delta^k psi_M|, not below its rounding
+        for (int k = 0; k <= kk; ++k) dk[k] = std::max(modulus(d[k]), std::ldexp(4.0 * kUlp * largest, k));
         // Euler's transformation, cut at the order k whose remainder
-        // estimate |z/(1-z)|^k |Delta^k psi_M| (1 + M/(k+1)) is least (the
-        // higher differences of a smooth psi sink into rounding); used
-        // where that estimate is small enough, otherwise the mode is near.
+        // estimate e_k = |z/(1-z)|^k |Delta^k psi_M| (1 + M/(k+1)) is least,
+        // taking max(e_k, e_{k+1}) so that a difference small by chance is
+        // not mistaken for convergence; used where that estimate is small
+        // enough, otherwise the mode is near.
         if (theta != 0.0) {
             const cplx z = std::polar(1.0, theta);
             const cplx ratio = smith_div(z, 1.0 - z);
             const double aratio = std::abs(ratio);
-            int best = 1;
-            double best_bound = inf, scale = 1.0;
+            std::array<double, kK + 1> est{};
+            double scale = 1.0;
             for (int k = 1; k <= kk; ++k) {
                 scale *= aratio;
-                const double b = scale * modulus(d[k]) * (1.0 + first / (k + 1.0));
+                est[k] = scale * dk[k] * (1.0 + first / (k + 1.0));
+            }
+            int best = 1;
+            double best_bound = inf;
+            for (int k = 1; k <= kk; ++k) {
+                const double b = k < kk ? std::max(est[k], est[k + 1]) : est[k];
                 if (b < best_bound) {
                     best_bound = b;
                     best = k;
@@ -433,7 +446,7 @@ Sum tail_sum(const Geometry& geo, const Samples& s, double tol) {
         cplx acc = 0.0;
         for (int k = 0; k < kk; ++k) acc += mul(c[k], d[k]);
         value += zfirst * acc;
-        bound += 2.0 * modulus(mul(c[kk], d[kk]));
+        bound += 2.0 * modulus(c[kk]) * dk[kk];
         near.push_back({&md, theta, static_cast<int>(std::nearbyint(0.5 * (md.j * geo.top + md.k * geo.bottom))), zfirst});
     }
 

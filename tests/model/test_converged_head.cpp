@@ -62,12 +62,30 @@ std::vector<NamedModel> hard_models() {
     m.XKD = m.XKD2 = 10.0;
     m.SW = 2.0;
     v.push_back({"XKD2 = 10, skin", m});
+    // A confined aquifer whose screen ends nearly satisfy zt = 3 zb: a mode of
+    // order 1 in near resonance (theta = 6.4e-4) whose eighth difference
+    // comes out exactly 0 at the early-time p below (an estimate of 0 must
+    // not pass for convergence).
+    m = base;
+    m.XKD = m.XKD2 = 1.0714383410548245e-06;
+    m.CCD = 0.0007052459900139808;
+    m.RC = 0.064742700478748888;
+    m.SY = 0.0;
+    m.XDD = 0.61698926713762847;
+    m.XLD = 0.87226126874560839;
+    m.SL = 2.5527200160797991;
+    m.UA1 = m.UA2 = 0.85156261460375771;
+    m.UL1 = 0.29442161313046133;
+    m.UL2 = 100.0;
+    v.push_back({"confined, screen ends in near resonance", m});
     return v;
 }
 
 // Transform variables from late to early dimensionless times, on and off
-// the real axis (|U| up to 1e10 for the water tables).
-const std::vector<cplx> kTransforms = {{1e-3, 0.0}, {0.01, 0.05}, {4.6, 9.4}, {0.3, 30.0}, {100.0, 300.0}};
+// the real axis (|U| up to 1e11 for the water tables).
+const std::vector<cplx> kTransforms = {{1e-3, 0.0},    {0.01, 0.05},    {4.6, 9.4},
+                                      {0.3, 30.0},    {100.0, 300.0},
+                                      {2035.6131875322901, 9998.4329950956271}};
 
 // The reference sums 10^5 terms one by one (the tail after them is some
 // (M/10^5)^2 of the tail after the first M, below 1e-6 of it); its own
