@@ -409,7 +409,8 @@ Sum tail_sum(const Geometry& geo, const Samples& s, double tol) {
         double largest = 0.0;
         for (int i = 0; i < ns; ++i) largest = std::max(largest, modulus(psi[i]));
         std::array<double, kK + 1> dk{};  // |Delta^k psi_M|, not below its rounding
-        for (int k = 0; k <= kk; ++k) dk[k] = std::max(modulus(d[k]), std::ldexp(4.0 * kUlp * largest, k));
+        double floor = 4.0 * kUlp * largest;
+        for (int k = 0; k <= kk; ++k, floor *= 2.0) dk[k] = std::max(modulus(d[k]), floor);
         // Euler's transformation, cut at the order k whose remainder
         // estimate e_k = |z/(1-z)|^k |Delta^k psi_M| (1 + M/(k+1)) is least,
         // taking max(e_k, e_{k+1}) so that a difference small by chance is
