@@ -59,7 +59,7 @@ constexpr int kK = kTailSamples - 1;  // highest difference order
 constexpr int kMaxOrder = 10;         // highest order r of the expansion in y
 constexpr int kMaxDegree = 2 + 2 * kMaxOrder;
 constexpr double kNearAngle = 1.0;  // |theta| from which a mode is always summed by Euler
-constexpr double kEulerShare = 1e-3;  // share of the aim that one mode below kNearAngle may take
+constexpr double kEulerShare = 1e-2;  // share of the aim that one mode below kNearAngle may take
 constexpr double kUlp = 0x1p-52;      // unit in the last place of 1
 
 // G_n = -B_{n+1}/(n+1)!, the Taylor coefficients of G(w) = 1/w - 1/(e^w - 1)
