@@ -5,6 +5,12 @@
 // through the classic entry fun over the parameter blocks, BM_Head*
 // through laplace_head on the model value.
 // items_per_second counts series terms: ns per term = 1e9 / that rate.
+// BM_HeadConverged*: laplace_head_converged on the same models (the series
+// summed to convergence; items still count the classic terms, so the rates
+// compare the cost of one call). BM_Heavy*: both on the model of
+// bench/heavy.txt over one de Hoog period of 129 transform values
+// (T = 100, gamma = -ln(1e-10)/(2T)), the calls of one log cycle of the
+// accurate mode.
 #include <benchmark/benchmark.h>
 
 #include <complex>
@@ -12,7 +18,17 @@
 #include "compat/fun.hpp"
 #include "compat/params.hpp"
 #include "fio/fio.hpp"
+#include "model/converged_head.hpp"
 #include "model/laplace_head.hpp"
+#include "model/well_model.hpp"
+#include "run/input_reader.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -65,15 +81,72 @@ void run_head(benchmark::State& state, double sy) {
     state.SetItemsProcessed(state.iterations() * terms);
 }
 
+void run_converged(benchmark::State& state, double sy) {
+    const int terms = static_cast<int>(state.range(0));
+    const double xkd2 = terms == 30 ? 1e-2 : terms == 120 ? 1e-4 : 1e-6;
+    set_blocks(xkd2, sy);
+    const slug::WellModel m = slug::model_from_blocks();
+    const std::complex<double> p(4.6, 9.4);
+    for (auto _ : state) {
+        const slug::ConvergedHead f = slug::laplace_head_converged(m, p);
+        benchmark::DoNotOptimize(f);
+    }
+    state.SetItemsProcessed(state.iterations() * terms);
+}
+
+// The model of bench/heavy.txt, read as a run reads it (echo to /dev/null).
+slug::WellModel heavy_model() {
+    std::fflush(stdout);
+    const int saved = ::dup(1);
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, 1);
+    ::close(null);
+    const slug::InputValues v = slug::read_input(std::string(SLUG_SOURCE_DIR) + "/bench/heavy.txt");
+    std::fflush(stdout);
+    ::dup2(saved, 1);
+    ::close(saved);
+    return slug::make_well_model(v.well);
+}
+
+std::vector<std::complex<double>> period_samples() {
+    const double t = 100.0;
+    const double gamma = -std::log(1e-10) / (2.0 * t);
+    std::vector<std::complex<double>> p;
+    for (int k = 0; k <= 128; ++k) p.emplace_back(gamma, k * 3.141592653589793 / t);
+    return p;
+}
+
+void BM_HeavyHead(benchmark::State& state) {
+    const slug::WellModel m = heavy_model();
+    const auto ps = period_samples();
+    for (auto _ : state)
+        for (const auto& p : ps) benchmark::DoNotOptimize(slug::laplace_head(m, p));
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(ps.size()));
+}
+
+void BM_HeavyHeadConverged(benchmark::State& state) {
+    const slug::WellModel m = heavy_model();
+    const auto ps = period_samples();
+    for (auto _ : state)
+        for (const auto& p : ps) benchmark::DoNotOptimize(slug::laplace_head_converged(m, p));
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(ps.size()));
+}
+
 void BM_FunWaterTable(benchmark::State& state) { run(state, 0.2); }
 void BM_FunConfined(benchmark::State& state) { run(state, 0.0); }
 void BM_HeadWaterTable(benchmark::State& state) { run_head(state, 0.2); }
 void BM_HeadConfined(benchmark::State& state) { run_head(state, 0.0); }
+void BM_HeadConvergedWaterTable(benchmark::State& state) { run_converged(state, 0.2); }
+void BM_HeadConvergedConfined(benchmark::State& state) { run_converged(state, 0.0); }
 
 BENCHMARK(BM_FunWaterTable)->Arg(30)->Arg(120)->Arg(480);
 BENCHMARK(BM_FunConfined)->Arg(30)->Arg(120)->Arg(480);
 BENCHMARK(BM_HeadWaterTable)->Arg(30)->Arg(120)->Arg(480);
 BENCHMARK(BM_HeadConfined)->Arg(30)->Arg(120)->Arg(480);
+BENCHMARK(BM_HeadConvergedWaterTable)->Arg(30)->Arg(120)->Arg(480);
+BENCHMARK(BM_HeadConvergedConfined)->Arg(30)->Arg(120)->Arg(480);
+BENCHMARK(BM_HeavyHead)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HeavyHeadConverged)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
