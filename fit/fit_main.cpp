@@ -310,6 +310,7 @@ int fit_main(int argc, char** argv) {
     rc.title = input_title(cmd.input);
     while (!rc.title.empty() && rc.title.back() == ' ') rc.title.pop_back();
     rc.normalized = cmd.options.normalized;
+    rc.at_zero = at_zero_text(data, ho, cmd.options.normalized);
     rc.units = cmd.units;
     rc.thickness = values.well.bb;
 
@@ -354,8 +355,6 @@ int fit_main(int argc, char** argv) {
         std::fprintf(stderr, "slugwell fit: cannot write %s: %s\n", cmd.report.c_str(), error.c_str());
         status = 1;
     }
-    if (!cmd.csv.empty() && !write_text_file(cmd.csv, fit_csv_text(obs, r), error)) {
-    if (!r.ok) return status;
     if (!cmd.csv.empty() && !write_text_file(cmd.csv, fit_csv_text(obs, r, cmd.units, cmd.options.normalized), error)) {
         std::fprintf(stderr, "slugwell fit: cannot write %s: %s\n", cmd.csv.c_str(), error.c_str());
         status = 1;

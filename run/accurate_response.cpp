@@ -33,6 +33,7 @@
 #include "inversion/dehoog.hpp"
 #include "model/converged_head.hpp"
 #include "run/time_loop.hpp"
+#include "run/worker_pool.hpp"
 
 namespace slug {
 
@@ -64,7 +65,7 @@ void evaluate(const WellModel& m, const std::vector<Task>& tasks, std::vector<Gr
     std::vector<std::exception_ptr> error(n);
     std::atomic<std::size_t> next{0};
     std::atomic<std::size_t> first_failure{n};
-    auto worker = [&] {
+    auto worker = [&](bool) {
         ModelLog log;
         for (;;) {
             const std::size_t i = next.fetch_add(1);
@@ -88,11 +89,7 @@ void evaluate(const WellModel& m, const std::vector<Task>& tasks, std::vector<Gr
         }
     };
     const int count = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(std::max(threads, 1)), n));
-    {
-        std::vector<std::jthread> pool;
-        for (int k = 1; k < count; ++k) pool.emplace_back(worker);
-        worker();
-    }
+    run_on_threads(count, worker);
     if (const std::size_t f = first_failure.load(); f < n) std::rethrow_exception(error[f]);
     for (std::size_t i = 0; i < n; ++i) {
         GroupSamples& g = groups[tasks[i].g];

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "fio/fio.hpp"
 #include "model/laplace_head.hpp"
@@ -121,12 +122,46 @@ int check_classic(const WellModel& m, std::span<const double> times, const time_
     if (unchecked > 0)
         note("the classic table could not be checked at " + std::to_string(unchecked) + " of " +
              std::to_string(classic.count) + " times: the accurate response is uncertain there");
-    if (differ == 0) return 0;
-    note("the classic table differs from the accurate response by more than " + e2(kCheckTolerance) +
-         " in H/Ho at " + std::to_string(differ) + " of " + std::to_string(classic.count) + " times (largest " +
-         e2(largest) + ", at time " + format_real_g9(times[static_cast<std::size_t>(worst)]) +
-         "); rerun with --accurate");
-    return differ;
+
+    // Rebounds: neighbours in time order (the list need not be sorted),
+    // both values checked.
+    std::vector<int> order;
+    for (int i = 0; i < classic.count; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        if (std::isfinite(classic.ratio[k]) && estimate[k] < kCheckTolerance && std::isfinite(accurate.ratio[k]))
+            order.push_back(i);
+    }
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return classic.time[static_cast<std::size_t>(a)] < classic.time[static_cast<std::size_t>(b)];
+    });
+    int rebounds = 0, rebound_at = -1;
+    double rise = 0.0;
+    for (std::size_t j = 1; j < order.size(); ++j) {
+        const auto a = static_cast<std::size_t>(order[j - 1]);
+        const auto b = static_cast<std::size_t>(order[j]);
+        const double up = classic.ratio[b] - classic.ratio[a];
+        const double excess = up - (accurate.ratio[b] - accurate.ratio[a]);
+        if (!(up > 0.0 && excess > kReboundTolerance + estimate[a] + estimate[b])) continue;
+        ++rebounds;
+        if (up > rise) {
+            rise = up;
+            rebound_at = classic.count - 1 - order[j];
+        }
+    }
+    // Each kind of difference found: one note in all.
+    std::string text;
+    if (differ > 0)
+        text = "the classic table differs from the accurate response by more than " + e2(kCheckTolerance) +
+               " in H/Ho at " + std::to_string(differ) + " of " + std::to_string(classic.count) + " times (largest " +
+               e2(largest) + ", at time " + format_real_g9(times[static_cast<std::size_t>(worst)]) + ")";
+    if (rebounds > 0)
+        text += std::string(text.empty() ? "the classic table" : ", and it") + " rises at " +
+                std::to_string(rebounds) + " of " + std::to_string(classic.count) +
+                " times where the accurate response does not (largest rise " + e2(rise) + ", at time " +
+                format_real_g9(times[static_cast<std::size_t>(rebound_at)]) + ")";
+    if (text.empty()) return 0;
+    note(text + "; rerun with --accurate");
+    return differ + rebounds;
 }
 
 }  // namespace slug

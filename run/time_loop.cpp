@@ -32,6 +32,7 @@
 #include "inversion/lapadc.hpp"
 #include "model/laplace_head.hpp"
 #include "report/model_log.hpp"
+#include "run/worker_pool.hpp"
 
 namespace slug::time_loop {
 
@@ -167,19 +168,7 @@ void compute_parallel(const WellModel& m, std::span<const double> times, Results
             if (calling_thread) progress.update(d);
         }
     };
-    {
-        // A thread the system cannot start (a process limit, little address
-        // space) is not needed: the threads that did start, down to the
-        // calling thread alone, take every time, with the same results.
-        std::vector<std::jthread> pool;
-        try {
-            pool.reserve(static_cast<std::size_t>(threads - 1));
-            for (int k = 1; k < threads; ++k) pool.emplace_back(worker, false);
-        } catch (const std::system_error&) {
-        } catch (const std::bad_alloc&) {
-        }
-        worker(true);
-    }
+    run_on_threads(threads, worker);
     for (int i = 0; i < n; ++i) {
         const Slot& slot = slots[static_cast<std::size_t>(i)];
         write_model_log(slot.log);

@@ -102,7 +102,13 @@ TEST_P(Example, ConsoleAndResultsFileMatchTheExpectedOnes) {
     const std::string name = GetParam();
     const RunResult r = run_slugwell(name + ".txt", example(name));
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "");
+    // The error stream is empty but for the classic table's check of
+    // partial.txt (a late rebound of its table that the model lacks; the
+    // note's text is pinned by the command-line tests).
+    if (name == "partial")
+        EXPECT_EQ(r.err.rfind("slugwell: the classic table rises at 1 of 16 times", 0), 0u) << r.err;
+    else
+        EXPECT_EQ(r.err, "");
     const fs::path expected = fs::path(SLUG_TEST_DATA) / "expected";
     if (std::getenv("SLUG_UPDATE_EXPECTED")) {
         fs::create_directories(expected);
