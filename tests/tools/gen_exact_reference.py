@@ -30,29 +30,30 @@ U(p'):   the linearized unsaturated zone (Kroszynski and Dagan 1975, with
          in mpmath at 40 digits: I from mpmath.besseli, K from the
          trapezoidal rule on K_nu(x) = int_0^inf exp(-x cosh t) cosh(nu t) dt,
          both from Hankel's asymptotic series for |x| >= 50.
-Roots:   eps_n = (n-1) pi + d_n with (n-1)pi+d tan... solved by Newton from
-         d = atan(U/((n-1) pi)) (the first from sqrt(U)/sqrt(1 + 4U/pi^2)),
-         in 80-bit extended precision (numpy longdouble); the trigonometric
-         phases pi*(n-1)*c are reduced exactly in rational arithmetic.
+Roots:   eps_n = (n-1) pi + d_n, d_n by Newton on
+         ((n-1) pi + d) sin d - U cos d = 0 from d = atan(U/((n-1) pi))
+         (the first root from sqrt(U)/sqrt(1 + 4U/pi^2)), in 80-bit extended
+         precision (numpy longdouble); the trigonometric phases
+         pi (n-1) c of the screen heights are reduced exactly in rational
+         arithmetic.
 K0/K1:   the trapezoidal rule on the same integral (|q| < 30, step 0.05,
          error below 1e-20) or Hankel's expansion (|q| >= 30, 40 terms),
          in extended precision; checked against mpmath.besselk (--selftest).
-Series:  the sum is split with a smooth window w(n/M) = erfc(12 (n/M - 1.5))/2:
+Series:  the sum is split with a smooth window w(y) = erfc(8 (y - 1.5))/2:
              S = sum_n T_n w(n/M) + sum_n T_n (1 - w(n/M)).
          The phases (n-1) a pi, (n-1) b pi repeat with a period P (a, b are
          rational), so the second sum is, over each residue class mod P, a
          sum of a smooth function over an arithmetic progression that starts
          smoothly from zero: by the Euler-Maclaurin formula it equals the
          integral of the phase-averaged term (1/P) sum_r G(x; r) times
-         (1 - w(x/M)), up to an error that falls like exp(-c (M/P)^2).
-         M = max(24 P, 512, 3 sqrt|CCD p/XKD|/pi, ...). The integral is
-         taken by Gauss-Legendre rules on [0.95 M, 2.05 M] and on geometric
-         intervals [X, 2X] out to 2^44 M.  The explicit part and this tail
-         together give the converged series; the first term that is
-         omitted is below 1e-20 of the sum.
+         (1 - w(x/M)), up to an error that falls like exp(-pi^2 (M/P)^2/64).
+         M = max(12 P, 384). The integral is taken by Gauss-Legendre rules
+         on [0.65 M, 2.35 M] and on geometric intervals [X, 2X] out to
+         2^34 * 2.35 M.  Window and tail together give the converged series
+         (the same to 1e-19 with M = 40 P and a steeper window).
 Inversion: de Hoog, Knight and Stokes (SIAM J. Sci. Stat. Comput. 3 (1982)
          357-366), QD algorithm and continued fraction with the accelerated
-         remainder, in mpmath at 40 digits, on Re p = gamma with
+         remainder, M = 64, in mpmath at 40 digits, on Re p = gamma with
          exp(-2 gamma T) = 1e-16.  The times are grouped by decades
          (largest first); a group shares the samples of one period.  Every
          value is computed with two periods, T = 1.25 tmax and T = 2.5 tmax
@@ -61,6 +62,8 @@ Inversion: de Hoog, Knight and Stokes (SIAM J. Sci. Stat. Comput. 3 (1982)
 Output lines:  <input path> <t> <H/Ho converged> <H/Ho classic count> <check>
 
 Usage:  gen_exact_reference.py [--jobs 2] [--cache DIR] [--out FILE] input...
+        (the committed file: --out tests/data/exact_reference.txt
+         examples/*.txt tests/data/exact_inputs/*.txt)
         gen_exact_reference.py --selftest
 """
 import argparse
@@ -525,12 +528,12 @@ def series(m, p):
     c = LD("0.5") + bb / (4 * L * eps)
     acc = np.sum(aa * aa / c, axis=0)
     tail = np.sum(wq * rq * acc) / m.P
-    return s_win + tail, s_classic, all_terms[-1]
+    return s_win + tail, s_classic
 
 
 def transform(m, p):
     """(F converged, F classic count) = Omega/(1 + p Omega) in mpmath."""
-    s_conv, s_cl, last = series(m, p)
+    s_conv, s_cl = series(m, p)
     out = []
     for s in (s_conv, s_cl):
         om = m.SW + from_cld(s) / m.L
@@ -573,7 +576,7 @@ def dehoog_eval(dcoef, z, order):
     return A[-1] / B[-1]
 
 
-def invert_group(m, ts, T, mdh, which):
+def invert_group(m, ts, T, mdh):
     """H/Ho at the dimensionless times ts with one period 2T."""
     gamma = -mp.log(mp.mpf("1e-16")) / (2 * T)
     samples = [[], []]
@@ -626,8 +629,8 @@ def job(args):
     ts = [m.times[i] / m.TC for i in idx]
     tmax = max(ts)
     t0 = time.time()
-    r1 = invert_group(m, ts, mp.mpf("1.25") * tmax, MDH, 0)
-    r2 = invert_group(m, ts, mp.mpf("2.5") * tmax, MDH, 0)
+    r1 = invert_group(m, ts, mp.mpf("1.25") * tmax, MDH)
+    r2 = invert_group(m, ts, mp.mpf("2.5") * tmax, MDH)
     out = []
     for k, i in enumerate(idx):
         conv, cl = r1[k][0][0], r1[k][1][0]
@@ -715,7 +718,6 @@ def main():
 def selftest():
     mp.mp.dps = DPS
     worst = 0.0
-    rng = np.random.default_rng(1)
     qs = []
     for r in [1e-3, 0.05, 0.7, 3.0, 12.0, 29.0, 31.0, 200.0]:
         for ang in [-0.78, -0.3, 0.0, 0.4, 0.78]:
