@@ -3,6 +3,7 @@
 #   make test  configure, build, run every test; then the same suite again
 #              under AddressSanitizer and UndefinedBehaviorSanitizer
 #   make fuzz  (not part of test) 60 s of libFuzzer over the input reader
+#   make python  configure and build the Python module alone (build/python)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS  ?= $(shell nproc)
@@ -13,7 +14,7 @@ FUZZ_SECONDS ?= 60
 SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
           UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: run test test-asan fuzz deps configure build clean
+.PHONY: run test test-asan fuzz deps configure build clean python
 
 deps:
 	@sh tools/install-deps.sh
@@ -23,6 +24,10 @@ configure: deps
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The Python module: import it with PYTHONPATH=build/python (docs/python.md).
+python: configure
+	cmake --build $(BUILD) -j $(JOBS) --target slugwell_python
 
 # The run happens in a scratch folder inside the build folder so that
 # outfile.txt and log.txt do not litter the tree (run/ holds the sources
