@@ -53,6 +53,15 @@ def confined(**changes):
      "data line 3 does not hold the numbers it should"),
     (lambda: slugwell.Well.from_file(DATA / "robustness/rejected_count_201.txt"), ValueError,
      "NTIME = 201 (number of output times, data line 5) is more than 200"),
+    (lambda: slugwell.fit(confined(), [1.0, 2.0, 2.0], [0.3, 0.2, 0.1]), ValueError,
+     "times[2] = 2.0 does not follow times[1] = 2.0: times must increase"),
+    (lambda: slugwell.fit(confined(), [1.0, 2.0], [0.3]), ValueError, "times and heads differ in length (2 and 1)"),
+    (lambda: slugwell.fit(confined(), [1.0, 2.0, 3.0], [0.3, 0.2, 0.1], params=("kr", "q")), ValueError,
+     "unknown parameter 'q'"),
+    (lambda: slugwell.fit(confined(), [1.0, 2.0, 3.0], [0.3, 0.2, 0.1], params=("hks",)), ValueError,
+     "hks cannot be estimated: the input file has no skin"),
+    (lambda: slugwell.fit(confined(), [1.0, 2.0, 3.0], [0.3, 0.2, 0.1], bounds={"kr": (1.0, 2.0)}), ValueError,
+     "the start value 0.00025 of kr (from the input file) lies outside its bounds 1 ... 2"),
 ])
 def test_unusable_values_raise_with_the_message(call, error, message):
     with pytest.raises(error) as raised:
@@ -67,6 +76,14 @@ def test_laplace_is_the_closed_form_of_cooper_et_al():
     # The classic K0/K1 kernel and the groups rounded to doubles: the worst
     # point measured is 5e-13 relative (|p| = 100); 1e-11 leaves room.
     assert np.allclose(f, ref[:, 2] + 1j * ref[:, 3], rtol=1e-11, atol=0.0)
+
+
+def test_long_time_lists_give_the_values_time_by_time():
+    # The loop holds 200 times; longer lists go in runs of 200.
+    well = confined()
+    times = np.geomspace(1e-3, 10.0, 450).reshape(2, 225)
+    single = np.array([well.head([t], accurate=False)[0] for t in times.ravel()]).reshape(times.shape)
+    assert np.array_equal(well.head(times, accurate=False), single)
 
 
 def test_threads_with_different_wells_give_the_serial_values():
