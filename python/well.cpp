@@ -313,6 +313,7 @@ Examples
 >>> w = slugwell.Well(bb=10.0, kr=2.5e-4, kz=2.5e-5, ss=1e-4, ho=0.5,
 ...                   rw=0.05, rc=0.05, zpd=0.0, zpl=10.0)
 >>> w.head([1.0, 10.0], accurate=False)
+array([0.57295541, 0.04820705])
 )";
 
 constexpr const char* kHeadDoc = R"(Normalized head H/Ho in the well at the given times.
@@ -332,8 +333,8 @@ threads : int, optional
 Returns
 -------
 numpy.ndarray
-    H/Ho, of the shape of ``times``. Values below the inversion's
-    resolution (H/Ho < 1e-5 in magnitude) are 0, as in the table.
+    H/Ho, of the shape of ``times``. Heads below the inversion's
+    resolution (H/BB under 1e-5 in magnitude) are 0, as in the table.
 
 Raises
 ------
