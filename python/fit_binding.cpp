@@ -61,7 +61,8 @@ FitParam param_of(const std::string& word) {
 }
 
 PyFitResult fit(const Well& well, const RealArray& times, const RealArray& heads,
-                const std::vector<std::string>& params, bool normalized, const py::object& bounds) {
+                const std::vector<std::string>& params, bool normalized, const py::object& bounds,
+                int max_iterations) {
     PyFitResult out;
     out.obs = observations(times, heads);
     out.normalized = normalized;
@@ -70,6 +71,7 @@ PyFitResult fit(const Well& well, const RealArray& times, const RealArray& heads
     opt.params.clear();
     for (const std::string& p : params) opt.params.push_back(param_of(p));
     opt.normalized = normalized;
+    opt.max_iterations = max_iterations;
     if (!bounds.is_none()) {
         for (const auto& [key, value] : bounds.cast<py::dict>()) {
             const auto range = value.cast<std::pair<double, double>>();
@@ -158,6 +160,8 @@ normalized : bool, default False
     The heads are H/Ho.
 bounds : dict of str to (float, float), optional
     Lower and upper bound (0 < lower < upper) of estimated parameters.
+max_iterations : int, default 100
+    Iteration limit of the solver (``--max-iter``).
 
 Returns
 -------
@@ -231,7 +235,7 @@ void bind_fit(py::module_& m) {
 
     m.def("fit", &fit, py::arg("well"), py::arg("times"), py::arg("heads"),
           py::arg("params") = std::vector<std::string>{"kr", "ss"}, py::arg("normalized") = false,
-          py::arg("bounds") = py::none(), kFitDoc);
+          py::arg("bounds") = py::none(), py::kw_only(), py::arg("max_iterations") = 100, kFitDoc);
 }
 
 }  // namespace slug::python

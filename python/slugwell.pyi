@@ -115,4 +115,6 @@ def fit(
     params: Sequence[str] = ("kr", "ss"),
     normalized: bool = False,
     bounds: dict[str, tuple[float, float]] | None = None,
+    *,
+    max_iterations: int = 100,
 ) -> FitResult: ...

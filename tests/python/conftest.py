@@ -15,11 +15,12 @@ DATA = SOURCE / "tests" / "data"
 
 @pytest.fixture
 def cli(tmp_path):
-    """Runs slugwell with the arguments in a scratch folder; returns that folder."""
+    """Runs slugwell with the arguments in a scratch folder (the exit status
+    must be `status`); returns that folder."""
 
-    def run(*args):
+    def run(*args, status=0):
         done = subprocess.run([str(EXE), *map(str, args)], cwd=tmp_path, capture_output=True, text=True)
-        assert done.returncode == 0, done.stderr
+        assert done.returncode == status, done.stderr
         return tmp_path
 
     return run
