@@ -72,14 +72,19 @@ py::tuple from_file(const std::filesystem::path& file) {
         std::lock_guard lock(g_reader);
         WriteCapture echo;  // the reader's console echo, not shown
         ScopedWriteCapture capture(&echo);
-        const FatalHandler previous = set_fatal_handler(abort_read);
+        // The program's handler and a closed unit again, however the read ends.
+        struct Restore {
+            FatalHandler previous = set_fatal_handler(abort_read);
+            ~Restore() {
+                set_fatal_handler(previous);
+                close_unit(kInputUnit);
+            }
+        } restore;
         try {
             values = read_input(path);
         } catch (const ReadAbort& a) {
             failure = a.what;
         }
-        set_fatal_handler(previous);
-        close_unit(kInputUnit);
     }
     if (!failure.empty()) {
         if (failure.rfind("open:", 0) == 0) {
@@ -144,7 +149,7 @@ Heads classic_heads(const Well& w, const std::vector<double>& t, int threads) {
                     h.drawdown[start + n - 1 - k] = r.drawdown[k];
                 }
             }
-        } catch (const RootIterationFailure& e) {
+        } catch (const RootIterationFailure&) {
             root_failure = true;
         }
     }
