@@ -5,6 +5,8 @@
 //     --csv FILE                  results also as CSV (time,H/Ho,drawdown)
 //     --plot FILE.svg             H/Ho against log time as an SVG picture
 //     --times TEND NCYCLE NPERCYC logarithmic grid of output times
+//     --accurate                  table from the accurate response
+//     --no-check                  classic table without its accuracy check
 //     --help, --version
 //
 // Parsing uses the CLI11 library; parse_command_line is a pure function

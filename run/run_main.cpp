@@ -16,6 +16,7 @@
 #include "fio/fio.hpp"
 #include "model/well_model.hpp"
 #include "report/run_outputs.hpp"
+#include "run/accurate_run.hpp"
 #include "run/input_check.hpp"
 #include "run/input_reader.hpp"
 #include "run/results_table.hpp"
@@ -172,9 +173,20 @@ void run_main(const RunOptions& options) {
 
     const std::span<const double> times = values.times;
     static time_loop::Results results;
-    time_loop::compute_or_stop(model, times, results, time_loop::worker_count());
+    const int threads = time_loop::worker_count();
+    std::vector<double> estimate;
+    if (options.accurate)
+        compute_accurate_or_stop(model, times, results, estimate, threads);
+    else
+        time_loop::compute_or_stop(model, times, results, threads);
     write_report(results, field);
     close_unit(kResultsUnit);
+    // After the table: the accurate mode names the times it could not
+    // resolve to its target; the classic run notes where its table is off.
+    if (options.accurate)
+        report_inaccurate_times(times, results, estimate);
+    else if (options.check)
+        check_classic(model, times, results, threads);
     // The CSV file and the picture asked for on the command line; status 1
     // when one could not be written.
     int status = write_outputs(options, name, times, results);

@@ -27,6 +27,12 @@ struct RunOptions {
     std::string plot;  // empty: no SVG picture
     bool has_times = false;
     TimeGridOption times;
+    // The table from the accurate response (converged series, grouped de
+    // Hoog inversion with error estimates) instead of the classic one.
+    bool accurate = false;
+    // A classic run also computes the accurate response and notes on the
+    // error stream where its table differs; false skips that check.
+    bool check = true;
 };
 
 }  // namespace slug

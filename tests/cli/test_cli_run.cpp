@@ -7,6 +7,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -212,6 +213,117 @@ TEST_F(CliRun, InteractiveNameOfTheCsvFileIsNotOverwritten) {
     EXPECT_NE(r.err.find("cannot write CSV file input.txt: it is the input file"), std::string::npos)
         << r.err;
     EXPECT_EQ(read_file(dir / "input.txt"), before);
+}
+
+// examples/watertable.txt with an active unsaturated zone (U1 = U2 = 0.1
+// per m) and a 1 m screen just below the water table: the head falls
+// below its starting level after about 150 s (H/Ho down to -3.2e-3),
+// which the classic table shows as zeros.
+std::string rebound_input() {
+    std::istringstream in(read_file(fs::path(SLUG_SOURCE_DIR) / "examples" / "watertable.txt"));
+    std::string out;
+    int n = 0;
+    for (std::string l; std::getline(in, l);) {
+        ++n;
+        if (n == 7) l = "  0.1  0.1  1.0  1.0";
+        if (n == 10) l = "  0.50  0.060  0.0254  0.1  1.1  0.0";
+        out += l + "\n";
+    }
+    return out;
+}
+
+// The check changes nothing of the classic run but the error stream: one
+// note where the table is off by more than 1e-3, none elsewhere or with
+// --no-check.
+TEST_F(CliRun, ClassicRunNotesWhereItsTableIsOff) {
+    std::ofstream(dir / "rebound.txt") << rebound_input();
+    const struct { const char* args; const char* note; } cases[] = {
+        {"rebound.txt --times 1000 2 10",
+         "slugwell: the classic table differs from the accurate response by more than 1.00E-03 in H/Ho at 7 of "
+         "21 times (largest 3.22E-03, at time 199.526231); rerun with --accurate\n"},
+        {"rebound.txt --times 1000 2 10 --no-check", ""},
+        {"input.txt", ""},
+    };
+    std::string console, outfile;
+    for (const auto& c : cases) {
+        const Outcome r = run(c.args);
+        EXPECT_EQ(r.status, 0) << c.args;
+        EXPECT_EQ(r.err, c.note) << c.args;
+        if (console.empty()) {
+            console = r.out;
+            outfile = read_file(dir / "outfile.txt");
+        } else if (std::string(c.args).find("rebound") == 0) {
+            EXPECT_EQ(r.out, console) << c.args;
+            EXPECT_EQ(read_file(dir / "outfile.txt"), outfile) << c.args;
+        }
+    }
+    // The exact reference's water-table case with an active unsaturated
+    // zone, whose classic table has a spike, once its input is committed.
+    const fs::path spike = fs::path(SLUG_TEST_DATA) / "exact_inputs" / "watertable_unsat.txt";
+    if (fs::exists(spike)) {
+        fs::copy_file(spike, dir / "spike.txt");
+        const Outcome r = run("spike.txt");
+        EXPECT_EQ(r.status, 0);
+        EXPECT_NE(r.err.find("; rerun with --accurate\n"), std::string::npos) << r.err;
+    }
+}
+
+// log.txt holds the classic run's records only: the check adds none, and
+// the accurate mode writes none (U1 = 3, U2 = 3.001 per m: Bessel orders
+// near 3000, whose evaluations report a loss of precision, 434 records).
+TEST_F(CliRun, LogHoldsTheClassicRecordsOnly) {
+    std::istringstream in(read_file(dir / "input.txt"));
+    std::string text;
+    int n = 0;
+    for (std::string l; std::getline(in, l);) text += (++n == 7 ? "  3.0  3.001  6.0  200.0" : l) + "\n";
+    std::ofstream(dir / "orders.txt") << text;
+    std::string classic_log;
+    for (const char* args : {"orders.txt --no-check", "orders.txt", "orders.txt --accurate"}) {
+        fs::remove(dir / "log.txt");
+        EXPECT_EQ(run(args).status, 0) << args;
+        const std::string log = read_file(dir / "log.txt");
+        if (classic_log.empty()) classic_log = log;
+        EXPECT_EQ(log, std::string(args).find("--accurate") != std::string::npos ? "" : classic_log) << args;
+    }
+    EXPECT_EQ(std::count(classic_log.begin(), classic_log.end(), '\n'), 434);
+}
+
+// --accurate: the classic layout line for line, with the values of the
+// accurate response, unclamped (the CSV in full), and on the error stream
+// only the times whose estimate exceeds 1e-8.
+TEST_F(CliRun, AccurateTableHasTheClassicLayoutWithoutTheClamp) {
+    std::ofstream(dir / "rebound.txt") << rebound_input();
+    const Outcome classic = run("rebound.txt --times 1000 2 10 --no-check --csv c.csv");
+    const auto classic_out = lines_of(classic.out);
+    const auto classic_csv = csv_rows("c.csv");
+    const Outcome acc = run("rebound.txt --times 1000 2 10 --accurate --csv a.csv");
+    ASSERT_EQ(acc.status, 0) << acc.err;
+    const auto acc_out = lines_of(acc.out);
+    const auto acc_csv = csv_rows("a.csv");
+    ASSERT_EQ(acc_out.size(), classic_out.size());
+    int rows = 0;
+    for (std::size_t i = 0; i < acc_out.size(); ++i) {
+        const bool row = classic_out[i].size() == 58 && classic_out[i].find('.') == 15;
+        rows += row;
+        // A row keeps its width and its time; every other line is the same.
+        EXPECT_EQ(acc_out[i].substr(0, row ? 21 : std::string::npos),
+                  classic_out[i].substr(0, row ? 21 : std::string::npos));
+        EXPECT_EQ(acc_out[i].size(), classic_out[i].size());
+    }
+    EXPECT_EQ(rows, 21);
+    ASSERT_EQ(acc_csv.size(), 21u);
+    int negative = 0;
+    for (std::size_t i = 0; i < acc_csv.size(); ++i) {
+        EXPECT_EQ(acc_csv[i][0], classic_csv[i][0]);
+        // Where the classic value is 0, the accurate one is the rebound.
+        if (classic_csv[i][1] == 0.0) {
+            EXPECT_LT(acc_csv[i][1], -5e-4) << acc_csv[i][0];
+        }
+        negative += acc_csv[i][1] < 0.0;
+    }
+    EXPECT_EQ(negative, 9);
+    for (const std::string& l : lines_of(acc.err))
+        EXPECT_EQ(l.rfind("slugwell: H/Ho at time ", 0), 0u) << l;
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 // Unit tests of the time loop's pieces: the clamp of small inverted values
-// and the number of times handled.
+// (and the accurate table's absence of one) and the number of times handled.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
+#include "run/accurate_run.hpp"
 #include "run/time_loop.hpp"
 
 namespace {
@@ -37,6 +38,23 @@ TEST(TimeLoopClamp, ValuesBelowTheBoundBecomeZero) {
     }
     // NaN is not below the bound: it passes to the table unchanged.
     EXPECT_TRUE(std::isnan(clamp_inverted(std::nan(""))));
+}
+
+// The accurate table clamps nothing: only negative rounding noise of a
+// head at rest (above -1e-12) is shown as +0.
+TEST(AccurateShown, OnlyNegativeNoiseBecomesZero) {
+    const struct {
+        double in, out;
+    } cases[] = {
+        {-1e-13, 0.0}, {-0.0, 0.0}, {std::nextafter(-1e-12, 0.0), 0.0}, {-1e-12, -1e-12},
+        {-3.2e-3, -3.2e-3}, {1e-15, 1e-15}, {3.7e-4, 3.7e-4}, {0.9, 0.9},
+    };
+    for (const auto& c : cases) {
+        const double v = slug::accurate_shown(c.in);
+        EXPECT_EQ(v, c.out) << c.in;
+        EXPECT_EQ(std::signbit(v), std::signbit(c.out)) << c.in;
+    }
+    EXPECT_TRUE(std::isnan(slug::accurate_shown(std::nan(""))));
 }
 
 TEST(TimeLoopCount, CountIsLimitedToTheStoredTimes) {
