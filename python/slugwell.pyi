@@ -1,7 +1,7 @@
 """Type stub of the extension module slugwell (the signatures IDEs and type
 checkers show; the docstrings are in the module itself)."""
 import os
-from typing import Sequence
+from typing import Literal, Sequence, overload
 
 import numpy as np
 import numpy.typing as npt
@@ -31,9 +31,16 @@ class Well:
     ) -> None: ...
     @staticmethod
     def from_file(path: str | os.PathLike[str]) -> tuple[Well, npt.NDArray[np.float64]]: ...
+    @overload
     def head(
-        self, times: npt.ArrayLike, *, accurate: bool = True, threads: int | None = None
+        self, times: npt.ArrayLike, *, accurate: bool = True, threads: int | None = None,
+        return_error: Literal[False] = False
     ) -> npt.NDArray[np.float64]: ...
+    @overload
+    def head(
+        self, times: npt.ArrayLike, *, accurate: bool = True, threads: int | None = None,
+        return_error: Literal[True]
+    ) -> tuple[npt.NDArray[np.float64], npt.NDArray[np.float64]]: ...
     def drawdown(
         self, times: npt.ArrayLike, *, accurate: bool = True, threads: int | None = None
     ) -> npt.NDArray[np.float64]: ...

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstdio>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -26,6 +27,8 @@
 #include "fio/fio.hpp"
 #include "model/laplace_head.hpp"
 #include "report/model_log.hpp"
+#include "run/accurate_response.hpp"
+#include "run/accurate_run.hpp"
 #include "run/input_check.hpp"
 #include "run/input_reader.hpp"
 #include "run/run_options.hpp"
@@ -48,6 +51,12 @@ constexpr Field kFields[] = {
 };
 
 std::string real_repr(double v) { return py::repr(py::float_(v)).cast<std::string>(); }
+
+std::string e2(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.2E", v);
+    return buf;
+}
 
 // ---- reading an input file ------------------------------------------
 
@@ -116,23 +125,17 @@ void check_times(const std::vector<double>& t) {
     }
 }
 
-void refuse_accurate(bool accurate) {
-    if (accurate)
-        raise(PyExc_NotImplementedError,
-              "accurate=True: the accurate mode is not part of this build of slugwell yet; accurate=False gives "
-              "the classic time loop (the values of the command line's table)");
-}
-
 struct Heads {
     std::vector<double> ratio;     // H/Ho
     std::vector<double> drawdown;  // HO * H/Ho as the run forms it
+    std::vector<double> estimate;  // error estimate of H/Ho (accurate response)
 };
 
 // The classic time loop at the times, in their order. The loop holds at
 // most kMaxOutputTimes times; longer lists go in runs of that size (every
 // time is inverted on its own, so the values do not depend on the split).
 Heads classic_heads(const Well& w, const std::vector<double>& t, int threads) {
-    Heads h{std::vector<double>(t.size()), std::vector<double>(t.size())};
+    Heads h{std::vector<double>(t.size()), std::vector<double>(t.size()), {}};
     WriteCapture records;
     bool root_failure = false;
     {
@@ -167,18 +170,68 @@ py::array_t<double> shaped_like(const RealArray& like, const std::vector<double>
     return out;
 }
 
-py::array_t<double> head(const Well& w, const RealArray& times, bool accurate, const py::object& threads) {
-    refuse_accurate(accurate);
+// The accurate response at the times (run/accurate_response: the converged
+// series and the grouped de Hoog inversion), as the run's --accurate table
+// shows it: evaluated last time first, as the run does, with all the times
+// in one call (its inversion groups the times by log cycle). A value whose
+// error estimate exceeds the accuracy the mode stands for, or has none, is
+// named in a RuntimeWarning, as the run names it on the error stream.
+Heads accurate_heads(const Well& w, const std::vector<double>& t, int threads) {
+    const std::size_t n = t.size();
+    Heads h{std::vector<double>(n), std::vector<double>(n), std::vector<double>(n)};
+    if (n == 0) return h;
+    const std::vector<double> order(t.rbegin(), t.rend());
+    AccurateResponse a;
+    bool root_failure = false;
+    {
+        py::gil_scoped_release release;
+        try {
+            a = accurate_response(w.model, order, threads);
+        } catch (const RootIterationFailure&) {
+            root_failure = true;
+        }
+    }
+    if (root_failure)
+        raise(PyExc_RuntimeError,
+              "the model has no value: its root iteration did not converge (Newton-Raphson iterations exceed 100)");
+    std::string inaccurate;
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t i = n - 1 - k;
+        const double ratio = accurate_shown(a.h_over_ho[k]);
+        h.ratio[i] = ratio;
+        h.drawdown[i] = w.model.HO * ratio;
+        h.estimate[i] = a.error_estimate[k];
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        const double e = h.estimate[i];
+        if (e <= kAccurateTarget || !std::isfinite(h.ratio[i])) continue;
+        // The words and numbers of the run's note.
+        inaccurate += "H/Ho at time " + format_real_g9(t[i]) +
+                      (std::isfinite(e) ? " has an error estimate of " + e2(e) + ", above " + e2(kAccurateTarget)
+                                        : std::string(" has no error estimate: the response could not be resolved there")) +
+                      "\n";
+    }
+    if (!inaccurate.empty() && PyErr_WarnEx(PyExc_RuntimeWarning, inaccurate.c_str(), 1) != 0)
+        throw py::error_already_set();
+    return h;
+}
+
+Heads heads(const Well& w, const RealArray& times, bool accurate, const py::object& threads) {
     const std::vector<double> t = flat_values(times);
     check_times(t);
-    return shaped_like(times, classic_heads(w, t, thread_count(threads)).ratio);
+    return accurate ? accurate_heads(w, t, thread_count(threads)) : classic_heads(w, t, thread_count(threads));
+}
+
+py::object head(const Well& w, const RealArray& times, bool accurate, const py::object& threads,
+                bool return_error) {
+    if (return_error && !accurate) raise(PyExc_ValueError, "return_error=True needs accurate=True");
+    const Heads h = heads(w, times, accurate, threads);
+    if (return_error) return py::make_tuple(shaped_like(times, h.ratio), shaped_like(times, h.estimate));
+    return shaped_like(times, h.ratio);
 }
 
 py::array_t<double> drawdown(const Well& w, const RealArray& times, bool accurate, const py::object& threads) {
-    refuse_accurate(accurate);
-    const std::vector<double> t = flat_values(times);
-    check_times(t);
-    return shaped_like(times, classic_heads(w, t, thread_count(threads)).drawdown);
+    return shaped_like(times, heads(w, times, accurate, threads).drawdown);
 }
 
 using ComplexArray = py::array_t<std::complex<double>, py::array::c_style | py::array::forcecast>;
@@ -328,18 +381,25 @@ Parameters
 times : array_like of float
     Times since the slug (time unit of the conductivities), each > 0.
 accurate : bool, default True
-    True: the accurate mode (not part of this build yet: raises
-    NotImplementedError). False: the classic time loop, the values of the
-    command line's table and CSV, bit for bit.
+    True: the accurate response (the converged series and the grouped de
+    Hoog inversion, an error estimate per time; the values of the command
+    line's ``--accurate`` table, bit for bit, for up to its 200 times).
+    False: the classic time loop, the values of the command line's table
+    and CSV, bit for bit.
 threads : int, optional
-    Threads of the time loop; default: SLUGWELL_THREADS, else all cores.
+    Threads of the evaluation; default: SLUGWELL_THREADS, else all cores.
     The values do not depend on it.
+return_error : bool, default False
+    Also return the error estimate of each value (accurate=True only).
 
 Returns
 -------
-numpy.ndarray
-    H/Ho, of the shape of ``times``. Heads below the inversion's
-    resolution (H/BB under 1e-5 in magnitude) are 0, as in the table.
+numpy.ndarray, or (numpy.ndarray, numpy.ndarray)
+    H/Ho, of the shape of ``times``; with ``return_error`` also the
+    estimated absolute error of each value (inf where none could be made).
+    In the classic loop, heads below the inversion's resolution (H/BB
+    under 1e-5 in magnitude) are 0, as in the table; the accurate response
+    has no such clamp.
 
 Raises
 ------
@@ -351,7 +411,9 @@ RuntimeError
 Warns
 -----
 RuntimeWarning
-    The diagnostics that a run writes to log.txt, when there are any.
+    accurate=True: the times whose error estimate is above 1e-8 (the
+    accuracy the mode stands for) or could not be made. accurate=False: the
+    diagnostics that a run writes to log.txt, when there are any.
 )";
 
 constexpr const char* kDrawdownDoc = R"(Head displacement H = Ho * H/Ho in the well at the given times.
@@ -449,7 +511,7 @@ void bind_well(py::module_& m) {
     }
     c.def_static("from_file", &from_file, py::arg("path"), kFromFileDoc);
     c.def("head", &head, py::arg("times"), py::kw_only(), py::arg("accurate") = true,
-          py::arg("threads") = py::none(), kHeadDoc);
+          py::arg("threads") = py::none(), py::arg("return_error") = false, kHeadDoc);
     c.def("drawdown", &drawdown, py::arg("times"), py::kw_only(), py::arg("accurate") = true,
           py::arg("threads") = py::none(), kDrawdownDoc);
     c.def("laplace", &laplace, py::arg("p"), kLaplaceDoc);

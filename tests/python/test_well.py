@@ -1,6 +1,7 @@
 """The Well of the Python module against the command line: the same values,
 the same checks and messages, and the same values from several threads."""
 import threading
+import warnings
 
 import numpy as np
 import pytest
@@ -9,6 +10,7 @@ from conftest import DATA, EXAMPLES, SOURCE
 
 
 @pytest.mark.parametrize("example", EXAMPLES, ids=lambda p: p.stem)
+@pytest.mark.filterwarnings("ignore::RuntimeWarning")
 def test_head_equals_command_line_csv(example, cli, capfd, tmp_path, monkeypatch):
     csv = np.loadtxt(cli(example, "--csv", "run.csv") / "run.csv", delimiter=",", skiprows=1, ndmin=2)
     capfd.readouterr()
@@ -22,6 +24,16 @@ def test_head_equals_command_line_csv(example, cli, capfd, tmp_path, monkeypatch
     assert np.array_equal(times, csv[:, 0])
     assert np.array_equal(well.head(times, accurate=False), csv[:, 1])
     assert np.array_equal(well.drawdown(times, accurate=False), csv[:, 2])
+    folder = cli(example, "--accurate", "--csv", "accurate.csv")
+    accurate = np.loadtxt(folder / "accurate.csv", delimiter=",", skiprows=1, ndmin=2)
+    notes = [line[len("slugwell: "):] for line in (folder / "stderr.txt").read_text().splitlines()
+             if line.startswith("slugwell: H/Ho at time ")]
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        assert np.array_equal(well.head(times), accurate[:, 1])
+    # The times whose error estimate is too large: the run's notes.
+    assert [line for w in caught for line in str(w.message).splitlines()] == notes
+    assert np.array_equal(well.drawdown(times), accurate[:, 2])
 
 
 CONFINED = dict(bb=10.0, kr=2.5e-4, kz=2.5e-5, ss=1e-4, ho=0.5, rw=0.05, rc=0.05, zpd=0.0, zpl=10.0)
@@ -44,7 +56,8 @@ def confined(**changes):
     (lambda: confined().head([1.0, 0.0], accurate=False), ValueError,
      "times[1] = 0.0 (output time) must be greater than 0"),
     (lambda: confined().head([np.inf], accurate=False), ValueError, "times[0] = inf (output time) is not a finite"),
-    (lambda: confined().head([1.0]), NotImplementedError, "accurate=True: the accurate mode is not part"),
+    (lambda: confined().head([1.0], accurate=False, return_error=True), ValueError,
+     "return_error=True needs accurate=True"),
     (lambda: confined().head([1.0], accurate=False, threads=0), ValueError, "threads = 0 must be at least 1"),
     (lambda: slugwell.Well.from_file(SOURCE / "no-such-file.txt"), FileNotFoundError, "No such file or directory"),
     (lambda: slugwell.Well.from_file(DATA / "robustness/eof_title_only.txt"), ValueError,
