@@ -6,6 +6,7 @@
 #   make install  the program, README.md and the examples under PREFIX
 #                 (default /usr/local): bin/slugwell, share/doc/slugwell/
 #   make fuzz     (not part of test) 60 s of libFuzzer over the input reader
+#   make python   configure and build the Python module alone (build/python)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS  ?= $(shell nproc)
@@ -17,7 +18,7 @@ PREFIX ?= /usr/local
 SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
           UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: run test test-asan fuzz deps configure build program install clean
+.PHONY: run test test-asan fuzz deps configure build program install clean python
 
 deps:
 	@sh tools/install-deps.sh
@@ -31,6 +32,10 @@ build: configure
 # The program alone: what `make run` and `make install` need.
 program: configure
 	cmake --build $(BUILD) -j $(JOBS) --target slugwell
+
+# The Python module: import it with PYTHONPATH=build/python (docs/python.md).
+python: configure
+	cmake --build $(BUILD) -j $(JOBS) --target slugwell_python
 
 # The run happens in a scratch folder inside the build folder so that
 # outfile.txt and log.txt do not litter the tree (run/ holds the sources

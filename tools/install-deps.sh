@@ -1,10 +1,12 @@
 #!/bin/sh
 # Installs, from Debian's packages, whatever the build and the tests need
-# and the machine lacks. Does nothing when all is present.
+# and the machine lacks. Does nothing when all is present. The python3-*
+# packages build and test the Python module (python/).
 set -e
 need=""
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-for p in cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libgsl-dev librsvg2-bin; do
+for p in cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libgsl-dev librsvg2-bin \
+         python3-dev python3-numpy python3-pybind11 python3-pytest; do
   have_pkg "$p" || need="$need $p"
 done
 if [ -n "$need" ]; then
