@@ -41,14 +41,22 @@ const char* const kFooter =
     "Parameters (--params, comma separated; default kr,ss): kr, ss, kz (or\n"
     "kzkr, the ratio KZ/KR; when neither is estimated the input's ratio is\n"
     "held while KR moves), hks (skin conductivity, input with a skin), sy,\n"
-    "u1 and u2 (alias ua1, ua2: the unsaturated zone's decay rates). All are\n"
-    "estimated as logarithms and start from the input file's values.\n"
+    "u1 and u2 (alias ua1, ua2: the unsaturated zone's decay rates), ho (the\n"
+    "initial displacement, when the nominal Ho is uncertain) and t0 (the time\n"
+    "of the slug on the data's clock). All but t0 are estimated as logarithms\n"
+    "and start from the input file's values (KR from the data's Hvorslev time\n"
+    "lag when the input's is more than 10 times away, or with --auto-start).\n"
+    "The search samples the bounds (--starts) and runs the local solver from\n"
+    "the best points; every parameter has wide finite default bounds.\n"
     "--bound NAME=LO,HI keeps a parameter between LO and HI (may be repeated).\n"
     "The report (console and --report, default fit.txt) gives estimates,\n"
     "standard errors, approximate 95 % intervals, correlations, the RMSE and\n"
     "the number of forward runs, and warns of parameters the data do not\n"
-    "determine. Exit status: 0 after a converged fit, 1 when the fit failed\n"
-    "or a file could not be written, 2 for a wrong command line.\n"
+    "determine. Data that do not fit the input (above Ho, wrong sign, H/Ho\n"
+    "without --normalized, a response outside the observed times) are refused\n"
+    "unless --force. Exit status: 0 after a converged, reliable fit; 1 when the\n"
+    "fit failed (FIT FAILED), cannot be trusted (FIT UNRELIABLE) or a file\n"
+    "could not be written; 2 for a wrong command line.\n"
     "\n"
     "Example:\n"
     "  slugwell fit input.txt heads.csv --params kr,ss --plot fit.svg\n";
@@ -127,6 +135,11 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
     app.add_option("--plot", c.plot, "draw observations and fitted curve (SVG)")->type_name("FILE.svg");
     app.add_option("--report", c.report, "report file (default fit.txt)")->type_name("FILE");
     app.add_option("--max-iter", max_iter, "iteration limit of the solver (default 100)")->type_name("N");
+    app.add_option("--starts", c.options.starts,
+                   "starts of the global search (default 8 per parameter, at least 16; 0: local fit only)")
+        ->type_name("N");
+    app.add_flag("--auto-start", c.options.auto_start, "start KR from the data's Hvorslev time lag, SS from 1e-5");
+    app.add_flag("--force", c.options.force, "fit data that fail the data checks");
 
     try {
         app.parse(argc, const_cast<char**>(argv));
@@ -145,7 +158,7 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
     c.options.params.clear();
     for (const std::string& w : split_commas(params)) {
         const std::optional<FitParam> p = parse_fit_param(w);
-        if (!p) return usage_error("--params: unknown parameter '" + w + "' (use kr, ss, kz, kzkr, hks, sy, u1, u2)");
+        if (!p) return usage_error("--params: unknown parameter '" + w + "' (use kr, ss, kz, kzkr, hks, sy, u1, u2, ho, t0)");
         c.options.params.push_back(*p);
     }
     for (const std::string& b : bounds) {
@@ -160,6 +173,7 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
         c.options.bounds.push_back(fb);
     }
     if (max_iter < 1) return usage_error("--max-iter: must be at least 1");
+    if (app.count("--starts") > 0 && c.options.starts < 0) return usage_error("--starts: must be 0 or more");
     c.options.max_iterations = max_iter;
 
     std::error_code ec;
@@ -264,8 +278,11 @@ int fit_main(int argc, char** argv) {
     const std::string text = fit_report_text(rc, obs, r);
     std::fputs(("\n" + text).c_str(), stdout);
     std::fflush(stdout);
-    int status = r.ok ? 0 : 1;
-    if (!r.ok) std::fprintf(stderr, "slugwell fit: the fit failed: %s\n", r.error.c_str());
+    int status = r.ok && r.unreliable.empty() ? 0 : 1;
+    if (!r.ok)
+        for (const std::string& line : fit_failure_lines(r.error))
+            std::fprintf(stderr, "slugwell fit: the fit failed: %s\n", line.c_str());
+    for (const std::string& why : r.unreliable) std::fprintf(stderr, "slugwell fit: FIT UNRELIABLE: %s\n", why.c_str());
     if (!write_text_file(cmd.report, text, error)) {
         std::fprintf(stderr, "slugwell fit: cannot write %s: %s\n", cmd.report.c_str(), error.c_str());
         status = 1;
@@ -279,6 +296,10 @@ int fit_main(int argc, char** argv) {
         std::vector<double> obs_ratio(obs.value);
         if (!cmd.options.normalized)
             for (double& v : obs_ratio) v /= base.well.ho;
+        // The curve and the points over the fitted Ho.
+        const double scale = r.values.ho != 0.0 ? base.well.ho / r.values.ho : 1.0;
+        for (double& v : obs_ratio) v *= scale;
+        for (double& v : curve_r) v *= scale;
         if (!write_text_file(cmd.plot, fit_svg(rc.title, obs.time, obs_ratio, curve_t, curve_r), error)) {
             std::fprintf(stderr, "slugwell fit: cannot write %s: %s\n", cmd.plot.c_str(), error.c_str());
             status = 1;
