@@ -72,8 +72,6 @@
 #include <memory>
 #include <numeric>
 #include <thread>
-#include <cstdio>
-#include <cstdlib>
 
 #include "fio/capture.hpp"
 #include "fit/fit_verdict.hpp"
@@ -95,6 +93,10 @@ constexpr double kRankTolerance = 1.0e-6;
 // region can no longer reduce the sum of squares, such a point counts as
 // converged.
 constexpr double kStallStep = 1.0e-5;
+
+// Scatter (in H/Ho) below which residuals cannot be told from the model's
+// own error: the inversion is asked for an accuracy of about 1e-4.
+constexpr double kModelScatter = 1.0e-4;
 
 // An estimate within this share of its (log) bound range from a bound lies
 // at the bound.
@@ -558,13 +560,22 @@ FitResult finish(const Problem& pb, Context& c, const LocalFit& best) {
         for (std::size_t a = 0; a < m; ++a)
             for (std::size_t b = 0; b < m; ++b)
                 r.correlation[a][b] = a == b ? 1.0 : cov[a][b] / (r.se_log[a] * r.se_log[b]);
+        // An interval wider than a factor of 10 on either side says the data
+        // do not determine the parameter. The judgement takes the residual
+        // scatter as no smaller than the model's own accuracy (kModelScatter):
+        // on data the model fits to within its accuracy, two quite different
+        // parameter sets can give curves that differ by less than that.
+        const double s2_judged = std::max(s2, kModelScatter * kModelScatter);
         for (std::size_t j = 0; j < m; ++j) {
-            // An interval wider than a factor of 10 on either side says the
-            // data hardly constrain the parameter.
-            if (pb.tr[j].log && r.t_quantile * r.se_log[j] > std::log(10.0))
-                r.warnings.push_back("not identifiable: the 95 % interval of " +
-                                     std::string(fit_param_label(opt.params[j])) + " spans " + shown(r.lower[j]) +
-                                     " ... " + shown(r.upper[j]) + " (more than a factor of 10 either way)");
+            const double half = r.t_quantile * r.se_log[j] * std::sqrt(s2_judged / s2);
+            if (!pb.tr[j].log || !(half <= std::log(10.0)))
+                if (pb.tr[j].log)
+                    r.unreliable.push_back("not identifiable: the 95 % interval of " +
+                                           std::string(fit_param_label(opt.params[j])) + " spans " +
+                                           shown(value_of(pb.tr[j], lnp[j] - half)) + " ... " +
+                                           shown(value_of(pb.tr[j], lnp[j] + half)) +
+                                           " (more than a factor of 10 either way" +
+                                           (s2_judged > s2 ? ", at the model's accuracy of 1e-4 in H/Ho)" : ")"));
         }
         for (std::size_t a = 0; a < m; ++a)
             for (std::size_t b = a + 1; b < m; ++b)
@@ -585,6 +596,7 @@ FitResult finish(const Problem& pb, Context& c, const LocalFit& best) {
     std::vector<double> fitted_ratio(n), y(pb.y);
     for (std::size_t i = 0; i < n; ++i) fitted_ratio[i] = f[i] + pb.y[i];
     for (std::string& why : residual_verdict(y, fitted_ratio)) r.unreliable.push_back(std::move(why));
+    if (std::string w = small_systematic_residuals(y, fitted_ratio); !w.empty()) r.warnings.push_back(std::move(w));
     r.ok = true;
     return r;
 }
@@ -706,13 +718,28 @@ FitResult run_fit(const BaseInput& base, const Observations& obs, const FitOptio
         std::vector<std::vector<double>> points(static_cast<std::size_t>(starts), std::vector<double>(m));
         std::unique_ptr<gsl_qrng, decltype(&gsl_qrng_free)> q(gsl_qrng_alloc(gsl_qrng_sobol, static_cast<unsigned>(m)),
                                                              gsl_qrng_free);
+        // The sampled box: the bounds, except for KR when the data give its
+        // Hvorslev estimate: the basic time lag fixes KR within a factor of
+        // a few for any storage, so the starts cover a factor of 30 either
+        // side of it (the local fits may still move to the bounds).
+        std::vector<double> lo(m), hi(m);
+        for (std::size_t j = 0; j < m; ++j) {
+            lo[j] = pb.tr[j].a;
+            hi[j] = pb.tr[j].b;
+            const bool given = std::any_of(opt.bounds.begin(), opt.bounds.end(),
+                                           [&](const FitBound& b) { return b.param == opt.params[j]; });
+            if (opt.params[j] == FitParam::KR && kr_data > 0.0 && !given) {
+                lo[j] = std::max(lo[j], std::log(kr_data / 30.0));
+                hi[j] = std::min(hi[j], std::log(kr_data * 30.0));
+            }
+        }
         std::vector<double> z(m);
         for (auto& pt : points) {
             gsl_qrng_get(q.get(), z.data());
             for (std::size_t j = 0; j < m; ++j) {
                 // Kept off the bounds themselves, where the mapping is flat.
                 const double s = 0.02 + 0.96 * z[j];
-                pt[j] = pb.tr[j].a + s * (pb.tr[j].b - pb.tr[j].a);
+                pt[j] = lo[j] + s * (hi[j] - lo[j]);
             }
         }
         pb.parallel = true;
@@ -737,12 +764,6 @@ FitResult run_fit(const BaseInput& base, const Observations& obs, const FitOptio
     std::vector<LocalFit> fits(origins.size());
     run_tasks(static_cast<int>(origins.size()), pb.parallel ? threads : 1,
               [&](int i) { fits[static_cast<std::size_t>(i)] = local_fit(pb, origins[static_cast<std::size_t>(i)]); });
-    if (std::getenv("SLUG_FIT_DEBUG"))
-        for (std::size_t k = 0; k < fits.size(); ++k)
-            std::fprintf(stderr, "DEBUG local %zu from %s: ok=%d ssr=%g iter=%d runs=%d at %s err=%s\n", k,
-                         describe_values(pb, origins[k]).c_str(), fits[k].ok, fits[k].ssr, fits[k].iterations,
-                         fits[k].runs, fits[k].u.empty() ? "-" : describe_values(pb, fits[k].u).c_str(),
-                         fits[k].error.c_str());
     std::size_t best = fits.size();
     int converged = 0;
     for (std::size_t k = 0; k < fits.size(); ++k) {

@@ -18,8 +18,12 @@ std::string degenerate_model(std::span<const double> fitted_ratio);
 // fitted the model): an RMSE above 10 % of the data's range, and residuals
 // whose signs come in too few runs to be random (Wald-Wolfowitz runs test,
 // z below -3, applied where the residuals exceed the model's own accuracy
-// of about 1e-4 in H/Ho).
+// of about 1e-4 in H/Ho) with an RMSE above 1 % of the data's range.
 std::vector<std::string> residual_verdict(std::span<const double> y, std::span<const double> fitted_ratio);
+
+// A warning (empty when none) for residuals that fail the runs test with an
+// RMSE below 1 % of the data's range.
+std::string small_systematic_residuals(std::span<const double> y, std::span<const double> fitted_ratio);
 
 // The runs test of the signs of r (zeros skipped): the number of runs and
 // its z score against the count expected of random signs (0 when fewer
