@@ -95,8 +95,7 @@ std::string fit_report_text(const FitReportContext& ctx, const Observations& obs
     s += "  HKS = " + num(r.values.hks) + "  U1 = " + num(r.values.u1) + "  U2 = " + num(r.values.u2) + "  HO = " +
          num(r.values.ho) + "  T0 = " + num(r.values.t0) + "\n";
     if (!r.unreliable.empty()) {
-        s += "\nThe estimates above are NOT reliable:\n";
-        for (const std::string& why : r.unreliable) s += "FIT UNRELIABLE: " + why + "\n";
+        s += "\nThe estimates above are NOT reliable (FIT UNRELIABLE, reasons at the top).\n";
         for (const std::string& w : r.warnings) s += "WARNING: " + w + "\n";
     } else if (r.warnings.empty()) {
         s += "\nAll estimated parameters are identifiable from these data.\n";

@@ -194,7 +194,6 @@ TEST(FitSolve, BoundsHoldTheEstimateAndSayWhenItSitsOnOne) {
     const slug::Observations obs = fittest::synthetic(base, truth, test_times());
     FitOptions opt;
     opt.params = {FitParam::KR, FitParam::SS};
-    opt.starts = 0;
     // The truth inside the bounds: found as without them.
     opt.bounds = {{FitParam::KR, 1.0e-5, 1.0e-3}};
     FitResult r = slug::run_fit(base, obs, opt);
