@@ -59,14 +59,17 @@ void BM_FitKrSs(benchmark::State& state) {
     for (double& v : obs.value) v *= base.well.ho;
     obs.line.assign(obs.time.size(), 0);
     int runs = 0;
+    // state.range(0): starts of the global search (0: the local fit alone).
+    slug::FitOptions opt;
+    opt.starts = static_cast<int>(state.range(0));
     for (auto _ : state) {
-        const slug::FitResult r = slug::run_fit(base, obs, slug::FitOptions{});
+        const slug::FitResult r = slug::run_fit(base, obs, opt);
         runs = r.forward_runs;
         benchmark::DoNotOptimize(r.estimate.data());
     }
     state.counters["forward_runs"] = runs;
 }
-BENCHMARK(BM_FitKrSs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FitKrSs)->Arg(0)->Arg(16)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

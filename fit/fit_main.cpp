@@ -48,17 +48,25 @@ const char* const kFooter =
     "Parameters (--params, comma separated; default kr,ss): kr, ss, kz (or\n"
     "kzkr, the ratio KZ/KR; when neither is estimated the input's ratio is\n"
     "held while KR moves), hks (skin conductivity, input with a skin), sy,\n"
-    "u1 and u2 (alias ua1, ua2: the unsaturated zone's decay rates). All are\n"
-    "estimated as logarithms and start from the input file's values.\n"
+    "u1 and u2 (alias ua1, ua2: the unsaturated zone's decay rates), ho (the\n"
+    "initial displacement, when the nominal Ho is uncertain) and t0 (the time\n"
+    "of the slug on the data's clock). All but t0 are estimated as logarithms\n"
+    "and start from the input file's values (KR from the data's Hvorslev time\n"
+    "lag when the input's is more than 10 times away, or with --auto-start).\n"
+    "The search samples the bounds (--starts) and runs the local solver from\n"
+    "the best points; every parameter has wide finite default bounds.\n"
     "--bound NAME=LO,HI keeps a parameter between LO and HI (may be repeated).\n"
     "The report (console and --report, default fit.txt) gives estimates,\n"
     "standard errors, approximate 95 % intervals, correlations, the RMSE and\n"
     "the number of forward runs, and warns of parameters the data do not\n"
-    "determine. --units L,T names the units of the input file (e.g. m,s):\n"
-    "the report adds KR in m/d, ft/d and cm/s and T = KR*b. --plot-view:\n"
-    "typecurve (default), semilog or both.\n"
-    "Exit status: 0 after a converged fit, 1 when the fit failed or a file\n"
-    "could not be written, 2 for a wrong command line.\n"
+    "determine. Data that do not fit the input (above Ho, wrong sign, H/Ho\n"
+    "without --normalized, a response outside the observed times) are refused\n"
+    "unless --force. Exit status: 0 after a converged, reliable fit; 1 when the\n"
+    "fit failed (FIT FAILED), cannot be trusted (FIT UNRELIABLE) or a file\n"
+    "could not be written; 2 for a wrong command line.\n"
+    "--units L,T names the units of the input file (e.g. m,s): the report adds\n"
+    "KR in m/d, ft/d and cm/s and T = KR*b. --plot-view: typecurve (default),\n"
+    "semilog or both.\n"
     "\n"
     "Example:\n"
     "  slugwell fit input.txt heads.csv --params kr,ss --plot fit.svg\n";
@@ -125,7 +133,7 @@ std::string command_text(int argc, char** argv) {
 // an earlier fit are removed. Returns status 1.
 int fail_fit(const FitCommand& cmd, const std::string& command, const std::string& reason,
              std::string report = {}) {
-    std::fputs(("slugwell fit: " + reason + "\n").c_str(), stderr);
+    for (const std::string& line : fit_failure_lines(reason)) std::fputs(("slugwell fit: " + line + "\n").c_str(), stderr);
     if (report.empty()) report = "FIT FAILED: " + reason + "\n";
     report += "  command:      " + command + "\n";
     std::string error;
@@ -162,6 +170,11 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
     std::string units, view;
     app.add_option("--units", units, "units of the input file, e.g. m,s or ft,min")->type_name("L,T");
     app.add_option("--plot-view", view, "typecurve (default), semilog or both")->type_name("VIEW");
+    app.add_option("--starts", c.options.starts,
+                   "starts of the global search (default 8 per parameter, at least 16; 0: local fit only)")
+        ->type_name("N");
+    app.add_flag("--auto-start", c.options.auto_start, "start KR from the data's Hvorslev time lag, SS from 1e-5");
+    app.add_flag("--force", c.options.force, "fit data that fail the data checks");
 
     try {
         app.parse(argc, const_cast<char**>(argv));
@@ -180,7 +193,7 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
     c.options.params.clear();
     for (const std::string& w : split_commas(params)) {
         const std::optional<FitParam> p = parse_fit_param(w);
-        if (!p) return usage_error("--params: unknown parameter '" + w + "' (use kr, ss, kz, kzkr, hks, sy, u1, u2)");
+        if (!p) return usage_error("--params: unknown parameter '" + w + "' (use kr, ss, kz, kzkr, hks, sy, u1, u2, ho, t0)");
         c.options.params.push_back(*p);
     }
     for (const std::string& b : bounds) {
@@ -208,6 +221,7 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
         if (c.plot.empty()) return usage_error("--plot-view: no --plot file to draw");
         c.plot_view = *v;
     }
+    if (app.count("--starts") > 0 && c.options.starts < 0) return usage_error("--starts: must be 0 or more");
     c.options.max_iterations = max_iter;
 
     std::error_code ec;
@@ -349,8 +363,14 @@ int fit_main(int argc, char** argv) {
     const std::string text = fit_report_text(rc, obs, r);
     std::fputs(("\n" + text).c_str(), stdout);
     std::fflush(stdout);
-    if (!r.ok) return fail_fit(cmd, command, "the fit failed: " + r.error, text);
-    int status = 0;
+    if (!r.ok) {
+        std::string reason;
+        for (const std::string& line : fit_failure_lines(r.error))
+            reason += (reason.empty() ? "" : "\n") + ("the fit failed: " + line);
+        return fail_fit(cmd, command, reason, text);
+    }
+    int status = r.unreliable.empty() ? 0 : 1;
+    for (const std::string& why : r.unreliable) std::fprintf(stderr, "slugwell fit: FIT UNRELIABLE: %s\n", why.c_str());
     if (!write_text_file(cmd.report, text, error)) {
         std::fprintf(stderr, "slugwell fit: cannot write %s: %s\n", cmd.report.c_str(), error.c_str());
         status = 1;
@@ -365,6 +385,11 @@ int fit_main(int argc, char** argv) {
         std::vector<double> obs_ratio(obs.value), res_ratio(r.residual);
         for (double& v : obs_ratio) v /= scale;
         for (double& v : res_ratio) v /= scale;
+        // The points and the curve over the fitted Ho when Ho is estimated.
+        const double ho_scale = r.values.ho != 0.0 ? base.well.ho / r.values.ho : 1.0;
+        for (double& v : obs_ratio) v *= ho_scale;
+        for (double& v : res_ratio) v *= ho_scale;
+        for (double& v : curve_r) v *= ho_scale;
         PlotLabels labels{rc.title, {}, cmd.units, cmd.plot_view};
         for (std::size_t j = 0; j < r.params.size(); ++j) {
             const FitParam p = r.params[j];

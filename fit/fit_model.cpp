@@ -29,7 +29,8 @@ struct ParamInfo {
 constexpr ParamInfo kParams[] = {
     {FitParam::KR, "kr", "KR"},   {FitParam::SS, "ss", "SS"},   {FitParam::KZ, "kz", "KZ"},
     {FitParam::KZKR, "kzkr", "KZ/KR"}, {FitParam::HKS, "hks", "HKS"}, {FitParam::SY, "sy", "SY"},
-    {FitParam::U1, "u1", "U1"},   {FitParam::U2, "u2", "U2"},
+    {FitParam::U1, "u1", "U1"},   {FitParam::U2, "u2", "U2"},   {FitParam::HO, "ho", "HO"},
+    {FitParam::T0, "t0", "T0"},
 };
 
 const ParamInfo& info(FitParam p) {
@@ -63,6 +64,8 @@ double get_value(const FitValues& v, FitParam p) {
     case FitParam::SY: return v.sy;
     case FitParam::U1: return v.u1;
     case FitParam::U2: return v.u2;
+    case FitParam::HO: return v.ho;
+    case FitParam::T0: return v.t0;
     }
     return 0.0;
 }
@@ -76,6 +79,8 @@ FitValues base_values(const BaseInput& base) {
     v.sy = base.well.sy;
     v.u1 = base.well.u1;
     v.u2 = base.well.u2;
+    v.ho = base.well.ho;
+    v.t0 = 0.0;
     return v;
 }
 
@@ -94,6 +99,8 @@ FitValues values_from(const BaseInput& base, std::span<const FitParam> params, s
         case FitParam::SY: v.sy = x[i]; break;
         case FitParam::U1: v.u1 = x[i]; break;
         case FitParam::U2: v.u2 = x[i]; break;
+        case FitParam::HO: v.ho = x[i]; break;
+        case FitParam::T0: v.t0 = x[i]; break;
         }
     }
     if (!kz_set) v.kz = kzkr * v.kr;
@@ -114,25 +121,35 @@ WellModel model_for(const BaseInput& base, const FitValues& v) {
     return m;
 }
 
-bool forward_ratio(const BaseInput& base, const FitValues& v, std::span<const double> times,
-                   std::vector<double>& ratio, std::string& error) {
+bool forward_ratio_quiet(const BaseInput& base, const FitValues& v, std::span<const double> times,
+                         std::vector<double>& ratio, std::string& error, int threads) {
+    // The model's H/Ho does not depend on Ho (the problem is linear in the
+    // slug), so the model is made with the input's Ho and the estimated one
+    // enters as a factor.
     const WellModel model = model_for(base, v);
-    ratio.assign(times.size(), 0.0);
+    const double scale = v.ho != 0.0 ? v.ho / base.well.ho : 1.0;
+    ratio.assign(times.size(), 1.0);
+    // Times since the slug; those at or before it keep the value 1.
+    std::vector<double> since;
+    std::size_t first = 0;
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        const double s = times[i] - v.t0;
+        if (s > 0.0) since.push_back(s);
+        else first = i + 1;
+    }
+    if (first > 0 && since.size() != times.size() - first) {
+        error = "the observation times are not increasing";
+        return false;
+    }
     time_loop::Results r;
-    for (std::size_t start = 0; start < times.size(); start += kMaxOutputTimes) {
-        const std::size_t m = std::min<std::size_t>(kMaxOutputTimes, times.size() - start);
-        try {
-            time_loop::compute_results(model, times.subspan(start, m), r);
-        } catch (const RootIterationFailure&) {
-            // The run's message (the results file of a fit is not open, so
-            // only the error stream shows it).
-            write_root_failure_message(kResultsUnit);
-            throw;
-        }
+    for (std::size_t start = 0; start < since.size(); start += kMaxOutputTimes) {
+        const std::size_t m = std::min<std::size_t>(kMaxOutputTimes, since.size() - start);
+        time_loop::compute_results(model, std::span<const double>(since).subspan(start, m), r, threads);
         // The loop stores its results from the last time to the first.
-        for (std::size_t k = 0; k < m; ++k) ratio[start + m - 1 - k] = r.ratio[k];
+        for (std::size_t k = 0; k < m; ++k) ratio[first + start + m - 1 - k] = r.ratio[k];
     }
     for (std::size_t i = 0; i < times.size(); ++i) {
+        ratio[i] *= scale;
         if (!std::isfinite(ratio[i])) {
             error = "the model gives no finite value at time " + fit_value_text(times[i]) + " (H/Ho = " + fit_value_text(ratio[i]) +
                     ")";
@@ -140,6 +157,18 @@ bool forward_ratio(const BaseInput& base, const FitValues& v, std::span<const do
         }
     }
     return true;
+}
+
+bool forward_ratio(const BaseInput& base, const FitValues& v, std::span<const double> times,
+                   std::vector<double>& ratio, std::string& error) {
+    try {
+        return forward_ratio_quiet(base, v, times, ratio, error, time_loop::worker_count());
+    } catch (const RootIterationFailure&) {
+        // The run's message (the results file of a fit is not open, so
+        // only the error stream shows it).
+        write_root_failure_message(kResultsUnit);
+        throw;
+    }
 }
 
 }  // namespace slug

@@ -13,12 +13,15 @@
 
 namespace slug {
 
-// Parameters the fit can estimate. All are positive, and are estimated as
-// their natural logarithms.
-enum class FitParam { KR, SS, KZ, KZKR, HKS, SY, U1, U2 };
+// Parameters the fit can estimate. All but T0 are positive and are
+// estimated as their natural logarithms (HO as that of |HO|, its sign kept);
+// T0, a shift of the time origin, may have either sign and is estimated
+// as it is.
+enum class FitParam { KR, SS, KZ, KZKR, HKS, SY, U1, U2, HO, T0 };
 
 // Command-line name of a parameter ("kr", "ss", "kz", "kzkr", "hks", "sy",
-// "u1", "u2") and the label of the report ("KR", "SS", "KZ", "KZ/KR", ...).
+// "u1", "u2", "ho", "t0") and the label of the report ("KR", "SS", "KZ",
+// "KZ/KR", ..., "HO", "T0").
 std::string_view fit_param_name(FitParam p);
 std::string_view fit_param_label(FitParam p);
 
@@ -35,6 +38,8 @@ struct FitValues {
     double sy = 0.0;
     double u1 = 0.0;
     double u2 = 0.0;
+    double ho = 0.0;  // initial displacement of the fitted model (0: the input's)
+    double t0 = 0.0;  // time of the slug on the clock of the observations
 };
 
 // Value of parameter p (KZ/KR for FitParam::KZKR).
@@ -65,11 +70,20 @@ WellModel model_for(const BaseInput& base, const FitValues& v);
 // Runs the model at the given times (any number: they are handed to the
 // time loop in chunks of at most kMaxOutputTimes, the capacity of a run's
 // time list, so that the log records come in the order of such runs) and
-// stores H/Ho at each in ratio (same order). Returns false with a message
-// when a value is not finite. A root iteration that does not converge is
-// reported as in a run (its message on the error stream) and thrown on as
-// RootIterationFailure.
+// stores at each the head over the input file's Ho (same order): the
+// model's H/Ho at the time since the slug, times - v.t0, scaled by
+// v.ho / Ho when the initial displacement is estimated. A time at or
+// before the slug gives 1. Returns false with a message when a value is not
+// finite. A root iteration that does not converge is reported as in a run
+// (its message on the error stream) and thrown on as RootIterationFailure.
+// Every forward run of the fit goes through this function.
 bool forward_ratio(const BaseInput& base, const FitValues& v, std::span<const double> times,
                    std::vector<double>& ratio, std::string& error);
+
+// The same on `threads` threads of the time loop (1: on the calling thread
+// only, for callers that run several fits at once), without the root
+// iteration's message: RootIterationFailure is thrown on silently.
+bool forward_ratio_quiet(const BaseInput& base, const FitValues& v, std::span<const double> times,
+                         std::vector<double>& ratio, std::string& error, int threads);
 
 }  // namespace slug

@@ -25,8 +25,10 @@ std::string fmt(const char* format, double v) {
 
 std::string num(double v) { return std::isfinite(v) ? fmt("%.6g", v) : std::string("undetermined"); }
 
+// Right-aligned in a column of width w, always at least one blank before it
+// so that neighbouring columns never run together.
 std::string pad(std::string s, std::size_t w) {
-    if (s.size() < w) s.insert(0, w - s.size(), ' ');
+    s.insert(0, s.size() < w ? w - s.size() : 1, ' ');
     return s;
 }
 
@@ -45,12 +47,20 @@ std::string fit_report_text(const FitReportContext& ctx, const Observations& obs
     s += "  data file:    " + ctx.data_path + " (" + std::to_string(obs.time.size()) + " observations, " +
          (ctx.normalized ? "H/Ho" : "head displacement") + ")\n";
     if (!ctx.at_zero.empty()) s += "  at t = 0:     " + ctx.at_zero + "\n";
+    for (const std::string& n : r.notes) s += "  note:         " + n + "\n";
     if (!r.ok) {
-        s += "\nFIT FAILED: " + r.error + "\n";
+        s += "\n";
+        for (const std::string& line : fit_failure_lines(r.error)) s += "FIT FAILED: " + line + "\n";
         s += "  forward runs: " + std::to_string(r.forward_runs) + "\n";
         return s;
     }
-    s += "  converged:    " + r.stop_reason + "\n";
+    if (!r.unreliable.empty()) {
+        s += "\n";
+        for (const std::string& why : r.unreliable) s += "FIT UNRELIABLE: " + why + "\n";
+        s += "\n  solver ended: " + r.stop_reason + "\n";
+    } else {
+        s += "  converged:    " + r.stop_reason + "\n";
+    }
     s += "  iterations:   " + std::to_string(r.iterations) + "\n";
     s += "  forward runs: " + std::to_string(r.forward_runs) + "\n";
     if (ctx.wall_seconds >= 0.0) s += "  wall time:    " + fmt("%.2f", ctx.wall_seconds) + " s\n";
@@ -81,15 +91,31 @@ std::string fit_report_text(const FitReportContext& ctx, const Observations& obs
     s += "\nModel values at the optimum:\n";
     s += "  KR = " + num(r.values.kr) + "  KZ = " + num(r.values.kz) + "  KZ/KR = " + num(r.values.kz / r.values.kr) +
          "  SS = " + num(r.values.ss) + "  SY = " + num(r.values.sy) + "\n";
-    s += "  HKS = " + num(r.values.hks) + "  U1 = " + num(r.values.u1) + "  U2 = " + num(r.values.u2) + "\n";
+    s += "  HKS = " + num(r.values.hks) + "  U1 = " + num(r.values.u1) + "  U2 = " + num(r.values.u2) + "  HO = " +
+         num(r.values.ho) + "  T0 = " + num(r.values.t0) + "\n";
     s += conductivity_lines(ctx.units, "KR", r.values.kr, ctx.thickness, "  ");
-    if (r.warnings.empty()) {
+    if (!r.unreliable.empty()) {
+        s += "\nThe estimates above are NOT reliable (FIT UNRELIABLE, reasons at the top).\n";
+        for (const std::string& w : r.warnings) s += "WARNING: " + w + "\n";
+    } else if (r.warnings.empty()) {
         s += "\nAll estimated parameters are identifiable from these data.\n";
     } else {
         s += "\n";
         for (const std::string& w : r.warnings) s += "WARNING: " + w + "\n";
     }
     return s;
+}
+
+std::vector<std::string> fit_failure_lines(const std::string& error) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start <= error.size()) {
+        const std::size_t nl = error.find('\n', start);
+        out.push_back(error.substr(start, nl == std::string::npos ? std::string::npos : nl - start));
+        if (nl == std::string::npos) break;
+        start = nl + 1;
+    }
+    return out;
 }
 
 std::string fit_csv_text(const Observations& obs, const FitResult& r, const Units& units, bool normalized) {

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "fit/fit_data.hpp"
 #include "fit/fit_solve.hpp"
@@ -31,6 +32,9 @@ struct FitReportContext {
 // intervals, correlation matrix, RMSE, iterations and forward runs, and the
 // warnings. Lines end with '\n'.
 std::string fit_report_text(const FitReportContext& ctx, const Observations& obs, const FitResult& r);
+
+// The lines of a failure's reason (one finding per line).
+std::vector<std::string> fit_failure_lines(const std::string& error);
 
 // CSV "time,observed,fitted,residual", one row per observation, "%.17g".
 // With named units the header carries them: "time (s),observed (m),...".

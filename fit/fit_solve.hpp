@@ -1,7 +1,9 @@
-// Least-squares fit of the slug-test model to observations: trust-region
-// Levenberg-Marquardt (GSL multifit_nlinear) in the logarithms of the
-// parameters, with a finite-difference Jacobian, and the linearized
-// uncertainty of the estimates at the optimum.
+// Least-squares fit of the slug-test model to observations: a global
+// search (low-discrepancy starts within finite bounds, then trust-region
+// Levenberg-Marquardt from the best of them, in parallel), in the
+// logarithms of the parameters, with a finite-difference Jacobian, the
+// linearized uncertainty of the estimates at the optimum and the checks
+// of the data and of the result.
 #pragma once
 
 #include <string>
@@ -12,7 +14,8 @@
 
 namespace slug {
 
-// Bounds lo < hi (both > 0) on one estimated parameter.
+// Bounds lo < hi on one estimated parameter (both > 0, except for T0; for
+// HO they bound |HO|).
 struct FitBound {
     FitParam param;
     double lo;
@@ -26,6 +29,19 @@ struct FitOptions {
     int max_iterations = 100;
     // Step of the central differences in ln(parameter); see fit_solve.cpp.
     double log_step = 1.0e-3;
+    // Global search: the number of low-discrepancy starts within the bounds
+    // (-1: 8 per parameter, at least 16; 0: one local fit from the start
+    // values only) and the number of the best of them from which a local
+    // fit is run besides the start values.
+    int starts = -1;
+    int local_fits = 3;
+    // Start KR from the Hvorslev basic time lag of the data (and SS from a
+    // typical value) even when the input's start is near the data.
+    bool auto_start = false;
+    // Fit data that fail the data checks (the findings become warnings).
+    bool force = false;
+    // Threads of the search (0: the time loop's worker_count()).
+    int threads = 0;
 };
 
 struct FitResult {
@@ -39,8 +55,17 @@ struct FitResult {
     std::vector<double> se_log;                   // standard error of ln(parameter)
     std::vector<double> lower, upper;             // approximate 95 % interval
     std::vector<std::vector<double>> correlation;  // of the ln(parameters)
-    std::vector<std::string> warnings;            // identifiability, bounds
+    std::vector<std::string> warnings;            // identifiability, correlations
+    std::vector<std::string> unreliable;          // why the result cannot be trusted
+    std::vector<std::string> notes;               // automatic start, search
     bool singular = false;                        // Jacobian without full rank
+
+    // Global search: starts evaluated, local fits run, local fits that
+    // converged, and of those the ones that reached the best misfit.
+    int starts = 0;
+    int local_fits = 0;
+    int converged_fits = 0;
+    int reached_best = 0;
 
     FitValues values;  // all values of the fitted model
     std::vector<double> fitted;    // model at the observation times, data units
@@ -60,9 +85,31 @@ struct FitResult {
 // Returns an empty string when all is usable, else the reason.
 std::string check_fit_setup(const BaseInput& base, const Observations& obs, const FitOptions& opt);
 
-// Runs the fit from the values of the input file. Never reports a result
-// that was not reached: ok is false, with the reason, when the setup is
-// unusable, a forward run fails, or the iteration does not converge.
+// Checks the observations against the input before any run: values above
+// 1.05 Ho (1.05 with normalized data), a sign opposite to that of HO, data
+// that look normalized when they are said to be head displacements and the
+// reverse, and a record that does not show the response (over before the
+// first observation, or not begun by the last). Returns one message per
+// finding (empty when none).
+std::vector<std::string> check_fit_data(const BaseInput& base, const Observations& obs, const FitOptions& opt);
+
+// The finite bounds within which the search and the local fits move, one
+// per estimated parameter (same order): those of opt.bounds, else wide
+// defaults around a data-based estimate (KR four decades either side of
+// the Hvorslev estimate, SS 1e-7 ... 1e-2, SY 1e-3 ... 0.5, KZ/KR 1e-4 ...
+// 1e2, ...), widened to hold the start values.
+std::vector<FitBound> search_bounds(const BaseInput& base, const Observations& obs, const FitOptions& opt,
+                                    const FitValues& start);
+
+// KR from the Hvorslev basic time lag of the observations (the time at
+// which H/Ho falls to 0.37, interpolated in ln H/Ho) and the well of the
+// input; 0 when the data do not fall to 0.37 or the geometry is unusable.
+double hvorslev_start_kr(const BaseInput& base, const Observations& obs, bool normalized);
+
+// Runs the fit. Never reports a result that was not reached: ok is false,
+// with the reason, when the setup or the data are unusable, a forward run
+// at the start fails, or no local fit converges; a result that was reached
+// but cannot be trusted carries its reasons in unreliable.
 FitResult run_fit(const BaseInput& base, const Observations& obs, const FitOptions& opt);
 
 }  // namespace slug

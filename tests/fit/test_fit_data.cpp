@@ -118,11 +118,16 @@ TEST(FitCli, DefaultsAndChoices) {
     EXPECT_EQ(r.command.report, "fit.txt");
     EXPECT_FALSE(r.command.options.normalized);
 
-    r = parse({f.input, f.data, "--params", "KR,ua1,u2,kzkr,hks,sy", "--normalized", "--bound", "kr=1e-6,1e-2",
-               "--bound", "u2=0.5, 80", "--max-iter", "7"});
+    EXPECT_EQ(r.command.options.starts, -1);
+    EXPECT_FALSE(r.command.options.force || r.command.options.auto_start);
+
+    r = parse({f.input, f.data, "--params", "KR,ua1,u2,kzkr,hks,sy,ho,t0", "--normalized", "--bound", "kr=1e-6,1e-2",
+               "--bound", "u2=0.5, 80", "--max-iter", "7", "--starts", "0", "--force", "--auto-start"});
     ASSERT_TRUE(r.run) << r.err_text;
     using P = slug::FitParam;
-    EXPECT_EQ(r.command.options.params, (std::vector<P>{P::KR, P::U1, P::U2, P::KZKR, P::HKS, P::SY}));
+    EXPECT_EQ(r.command.options.params, (std::vector<P>{P::KR, P::U1, P::U2, P::KZKR, P::HKS, P::SY, P::HO, P::T0}));
+    EXPECT_EQ(r.command.options.starts, 0);
+    EXPECT_TRUE(r.command.options.force && r.command.options.auto_start);
     EXPECT_TRUE(r.command.options.normalized);
     ASSERT_EQ(r.command.options.bounds.size(), 2u);
     EXPECT_EQ(r.command.options.bounds[0].param, P::KR);
@@ -141,6 +146,7 @@ TEST(FitCli, WrongCommandLinesAreUsageErrors) {
         {{f.input, f.data, "--bound", "kr:1,2"}, "--bound: expected NAME=LO,HI"},
         {{f.input, f.data, "--bound", "kr=a,2"}, "--bound: expected NAME=LO,HI"},
         {{f.input, f.data, "--max-iter", "0"}, "--max-iter"},
+        {{f.input, f.data, "--starts", "-2"}, "--starts"},
         {{f.input, f.dir.string() + "/none.txt"}, "file not found"},
         {{f.input, f.data, "--csv", f.data}, "would overwrite the input or the data file"},
         {{f.input, f.data, "--report", f.input}, "would overwrite"},

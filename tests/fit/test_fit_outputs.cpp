@@ -60,6 +60,17 @@ TEST(FitOutputs, ReportCsvAndPictureOfAFit) {
     EXPECT_NE(svg.find("data-value=\"1e-1\""), std::string::npos);  // decades 0.1 ... 100
     EXPECT_NE(svg.find("data-value=\"1e2\""), std::string::npos);
 
+    // Undetermined values in neighbouring columns stay apart, and the
+    // reasons not to trust a fit are given once each.
+    slug::FitResult doubtful = r;
+    doubtful.se.assign(2, std::nan(""));
+    doubtful.lower = doubtful.upper = doubtful.se;
+    doubtful.unreliable = {"KR = 1 lies at its upper bound 1"};
+    const std::string dtext = slug::fit_report_text(ctx, obs, doubtful);
+    EXPECT_EQ(dtext.find("undeterminedundetermined"), std::string::npos) << dtext;
+    EXPECT_EQ(count(dtext, "FIT UNRELIABLE: KR = 1 lies at its upper bound 1\n"), 1) << dtext;
+    EXPECT_EQ(dtext.find("converged:"), std::string::npos);
+
     // A failed fit reports the failure and no estimates.
     slug::FitResult failed;
     failed.error = "no convergence within 3 iterations";
@@ -160,6 +171,16 @@ TEST(FitProgram, FitsAFileAndWritesItsOutputs) {
     EXPECT_EQ(nowhere.status, 1);
     EXPECT_NE(nowhere.err.find("cannot write none/fit.txt"), std::string::npos) << nowhere.err;
     EXPECT_EQ(nowhere.out.find("estimating"), std::string::npos) << nowhere.out;
+
+    // Data that are H/Ho, given as displacements: refused with the cause.
+    std::string ratios = "time,ratio\n";
+    for (std::size_t i = 0; i < obs.time.size(); ++i)
+        ratios += std::to_string(obs.time[i]) + "," + std::to_string(obs.value[i] / base.well.ho) + "\n";
+    fittest::put_file(dir / "ratios.csv", ratios);
+    FitRun refused = run_fit_command(dir, "input.txt ratios.csv --starts 0");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("the fit failed: the data rise to"), std::string::npos) << refused.err;
+    EXPECT_NE(fittest::get_file(dir / "fit.txt").find("FIT FAILED: the data rise to"), std::string::npos);
 
     // A wrong command line.
     EXPECT_EQ(run_fit_command(dir, "input.txt heads.csv --params kr,zz").status, 2);

@@ -109,6 +109,7 @@ void noisy_fits(const std::vector<Case>& cs) {
             const slug::Observations obs = fittest::synthetic(base, c.truth, c.times, sd, seed);
             FitOptions opt;
             opt.params = c.params;
+            opt.starts = 0;  // the statistics of the local optimum; the search has its own test
             const FitResult r = slug::run_fit(base, obs, opt);
             ASSERT_TRUE(r.ok) << label(c) << ": " << r.error;
             for (std::size_t j = 0; j < c.params.size(); ++j) {
@@ -173,6 +174,7 @@ TEST(FitSolve, ObservationsAsHeadRatioGiveTheSameFit) {
     truth.kz *= 1.7;
     slug::Observations obs = fittest::synthetic(base, truth, test_times(), 0.005 * base.well.ho, 3);
     FitOptions opt;
+    opt.starts = 0;  // the same local fit in other units
     const FitResult heads = slug::run_fit(base, obs, opt);
     for (double& v : obs.value) v /= base.well.ho;
     opt.normalized = true;
@@ -199,15 +201,15 @@ TEST(FitSolve, BoundsHoldTheEstimateAndSayWhenItSitsOnOne) {
     FitResult r = slug::run_fit(base, obs, opt);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_NEAR(r.estimate[0], truth.kr, 1e-4 * truth.kr);
-    // The truth above the upper bound: the estimate stays below it, with a
-    // warning.
+    // The truth above the upper bound: the estimate stays below it, and the
+    // result is called unreliable.
     opt.bounds = {{FitParam::KR, 1.0e-5, 2.0e-4}};
     r = slug::run_fit(base, obs, opt);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_LE(r.estimate[0], 2.0e-4);
     EXPECT_GT(r.estimate[0], 1.9e-4);
     bool warned = false;
-    for (const std::string& w : r.warnings) warned = warned || w.find("lies at its bound") != std::string::npos;
+    for (const std::string& w : r.unreliable) warned = warned || w.find("lies at its upper bound") != std::string::npos;
     EXPECT_TRUE(warned);
 }
 
@@ -225,9 +227,9 @@ TEST(FitSolve, ParametersTheDataCannotSeeAreReported) {
     const FitResult r = slug::run_fit(base, obs, opt);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_TRUE(r.singular);
-    ASSERT_FALSE(r.warnings.empty());
-    EXPECT_NE(r.warnings[0].find("not identifiable"), std::string::npos) << r.warnings[0];
-    EXPECT_NE(r.warnings[0].find("KZ"), std::string::npos) << r.warnings[0];
+    ASSERT_FALSE(r.unreliable.empty());
+    EXPECT_NE(r.unreliable[0].find("not identifiable"), std::string::npos) << r.unreliable[0];
+    EXPECT_NE(r.unreliable[0].find("KZ"), std::string::npos) << r.unreliable[0];
     EXPECT_TRUE(std::isnan(r.se[1]));
 }
 
