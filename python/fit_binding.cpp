@@ -21,17 +21,10 @@ namespace slug::python {
 
 namespace {
 
-struct PyFitResult {
-    FitResult r;
-    Observations obs;
-    bool normalized = false;
-    WellInput start;
-};
-
 std::string shown(double v) { return py::repr(py::float_(v)).cast<std::string>(); }
 
-// The observations as the data file reader would accept them: two arrays
-// of one length, finite values, times greater than 0 and increasing.
+}  // namespace
+
 Observations observations(const RealArray& times, const RealArray& heads) {
     Observations obs;
     obs.time = flat_values(times);
@@ -53,6 +46,15 @@ Observations observations(const RealArray& times, const RealArray& heads) {
     }
     return obs;
 }
+
+namespace {
+
+struct PyFitResult {
+    FitResult r;
+    Observations obs;
+    bool normalized = false;
+    WellInput start;
+};
 
 FitParam param_of(const std::string& word) {
     const auto p = parse_fit_param(word);

@@ -14,8 +14,11 @@ Well
     ``drawdown`` and ``laplace``; ``Well.from_file`` reads an input file.
 fit
     Estimates aquifer parameters from observed heads, as ``slugwell fit``.
+analyze
+    The classical slug-test analyses side by side, as ``slugwell analyze``.
 )";
     m.attr("__version__") = SLUG_VERSION;
     slug::python::bind_well(m);
     slug::python::bind_fit(m);
+    slug::python::bind_analyze(m);
 }

@@ -14,6 +14,10 @@
 #include "fio/capture.hpp"
 #include "model/well_model.hpp"
 
+namespace slug {
+struct Observations;
+}
+
 namespace slug::python {
 
 namespace py = pybind11;
@@ -38,6 +42,11 @@ py::object well_object(const Well& w);
 using RealArray = py::array_t<double, py::array::c_style | py::array::forcecast>;
 std::vector<double> flat_values(const RealArray& a);
 
+// The observations as the data file reader would accept them: two arrays
+// of one length, finite values, times greater than 0 and increasing;
+// raises ValueError naming the first value that is not.
+Observations observations(const RealArray& times, const RealArray& heads);
+
 // Raises a Python exception of the given type with the message.
 [[noreturn]] void raise(PyObject* type, const std::string& message);
 
@@ -51,5 +60,6 @@ int thread_count(const py::object& threads);
 
 void bind_well(py::module_& m);
 void bind_fit(py::module_& m);
+void bind_analyze(py::module_& m);
 
 }  // namespace slug::python

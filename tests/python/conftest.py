@@ -16,12 +16,13 @@ DATA = SOURCE / "tests" / "data"
 @pytest.fixture
 def cli(tmp_path):
     """Runs slugwell with the arguments in a scratch folder (the exit status
-    must be `status`); returns that folder, with the error stream in
-    stderr.txt."""
+    must be `status`); returns that folder, with the output and error
+    streams in stdout.txt and stderr.txt."""
 
     def run(*args, status=0):
         done = subprocess.run([str(EXE), *map(str, args)], cwd=tmp_path, capture_output=True, text=True)
         assert done.returncode == status, done.stderr
+        (tmp_path / "stdout.txt").write_text(done.stdout)
         (tmp_path / "stderr.txt").write_text(done.stderr)
         return tmp_path
 

@@ -75,6 +75,9 @@ def confined(**changes):
      "hks cannot be estimated: the input file has no skin"),
     (lambda: slugwell.fit(confined(), [1.0, 2.0, 3.0], [0.3, 0.2, 0.1], bounds={"kr": (1.0, 2.0)}), ValueError,
      "the start value 0.00025 of kr (from the input file) lies outside its bounds 1 ... 2"),
+    (lambda: slugwell.analyze(confined(), [], []), ValueError, "no observations: times and heads are empty"),
+    (lambda: slugwell.analyze(confined(), [1.0, 2.0, 3.0], [0.3, 0.2, 0.1], range=(0.3, 0.2)), ValueError,
+     "range = (0.3, 0.2): expected 0 < lower < upper <= 1"),
 ])
 def test_unusable_values_raise_with_the_message(call, error, message):
     with pytest.raises(error) as raised:
