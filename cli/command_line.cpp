@@ -49,6 +49,13 @@ const char* const kFooter =
     "checked against the accurate response: where they differ by more than\n"
     "1e-3 in H/Ho one note on the error stream says so (--no-check skips\n"
     "the check).\n"
+    "--inertia LE adds the inertia of the water column in the well, LE its\n"
+    "effective length in the input's length unit (the oscillatory response\n"
+    "of highly permeable aquifers); it needs --gravity G, g in the input's\n"
+    "length and time units (9.80665 for m and s), and implies --accurate\n"
+    "(negative heads are shown as computed). --viscosity NU adds laminar\n"
+    "friction over the column's length (NU, kinematic, in the input's\n"
+    "units: 1.0e-6 for water at 20 C in m and s); without it none.\n"
     "Exit status: 0 after a complete run; 1 after an unusable input file or\n"
     "when a file could not be written; 2 for a wrong command line.\n"
     "\n"
@@ -64,6 +71,7 @@ const char* const kFooter =
 const char* const kUsageLine =
     "Usage: slugwell [INPUT] [--csv FILE] [--plot FILE.svg] "
     "[--times TEND NCYCLE NPERCYC] [--accurate] [--no-check]\n"
+    "       [--inertia LE --gravity G [--viscosity NU]]\n"
     "Run 'slugwell --help' for more information.\n";
 
 CliResult usage_error(const std::string& reason) {
@@ -132,6 +140,12 @@ CliResult parse_command_line(int argc, const char* const* argv) {
     CLI::Option* times = app.add_option(
         "--times", grid, "generated output times instead of the file's list");
     times->type_name("TEND NCYCLE NPERCYC");
+    CLI::Option* inertia = app.add_option("--inertia", o.inertia, "water column's effective length (oscillation)");
+    inertia->type_name("LE");
+    CLI::Option* gravity = app.add_option("--gravity", o.gravity, "g in the input's length and time units");
+    gravity->type_name("G");
+    CLI::Option* viscosity = app.add_option("--viscosity", o.viscosity, "kinematic viscosity: casing friction");
+    viscosity->type_name("NU");
 
     try {
         // CLI11 wants a mutable argv in some versions; it does not write
@@ -170,6 +184,26 @@ CliResult parse_command_line(int argc, const char* const* argv) {
                                std::to_string(kMaxOutputTimes) + " times");
     }
 
+    std::string notes;
+    if (inertia->count() > 0) {
+        if (!(std::isfinite(o.inertia) && o.inertia > 0.0))
+            return usage_error("--inertia: LE must be a positive number");
+        if (gravity->count() == 0)
+            return usage_error(
+                "--inertia needs --gravity G, the acceleration of gravity in the input's length and time units "
+                "(9.80665 for m and s): the input file does not state its units");
+        if (!(std::isfinite(o.gravity) && o.gravity > 0.0))
+            return usage_error("--gravity: G must be a positive number");
+        if (viscosity->count() > 0 && !(std::isfinite(o.viscosity) && o.viscosity >= 0.0))
+            return usage_error("--viscosity: NU must be a number not below 0");
+        if (viscosity->count() == 0)
+            notes += "slugwell: note: no --viscosity given: the water column has no casing friction\n";
+        o.accurate = true;
+    } else if (gravity->count() > 0 || viscosity->count() > 0) {
+        return usage_error(std::string(gravity->count() > 0 ? "--gravity" : "--viscosity") +
+                           " applies to the water column of --inertia LE");
+    }
+
     if (!o.input.empty()) {
         std::error_code ec;
         fs::file_status st = fs::status(o.input, ec);
@@ -192,6 +226,7 @@ CliResult parse_command_line(int argc, const char* const* argv) {
     CliResult r;
     r.run = true;
     r.options = o;
+    r.err_text = notes;
     return r;
 }
 

@@ -7,6 +7,8 @@
 //     --times TEND NCYCLE NPERCYC logarithmic grid of output times
 //     --accurate                  table from the accurate response
 //     --no-check                  classic table without its accuracy check
+//     --inertia LE --gravity G    the water column's inertia (accurate table)
+//     --viscosity NU              and its casing friction
 //     --help, --version
 //
 // Parsing uses the CLI11 library; parse_command_line is a pure function

@@ -33,6 +33,13 @@ struct RunOptions {
     // A classic run also computes the accurate response and notes on the
     // error stream where its table differs; false skips that check.
     bool check = true;
+    // The water column's inertia and casing friction (the oscillatory
+    // response of highly permeable aquifers), in the input's units: the
+    // effective column length LE (0: no column), g, and the kinematic
+    // viscosity NU (0: no friction). A column implies the accurate table.
+    double inertia = 0.0;
+    double gravity = 0.0;
+    double viscosity = 0.0;
 };
 
 }  // namespace slug
