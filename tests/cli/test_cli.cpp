@@ -120,6 +120,13 @@ TEST_F(CliTest, UsageErrorsGiveStatus2AndAMessage) {
         {{input, "--times", "1000", "3", "-2"}, "at least 1"},
         {{input, "--times", "1000", "20", "10"}, "200"},
         {{input, "--times", "1000", "2000000000", "2000000000"}, "200"},
+        {{input, "--inertia", "20"}, "needs --gravity"},
+        {{input, "--inertia", "0", "--gravity", "9.8"}, "--inertia: LE"},
+        {{input, "--inertia", "nan", "--gravity", "9.8"}, "--inertia: LE"},
+        {{input, "--inertia", "20", "--gravity", "-9.8"}, "--gravity: G"},
+        {{input, "--inertia", "20", "--gravity", "9.8", "--viscosity", "-1"}, "--viscosity: NU"},
+        {{input, "--gravity", "9.8"}, "--gravity applies"},
+        {{input, "--viscosity", "1e-6"}, "--viscosity applies"},
     };
     for (const auto& c : cases) {
         std::string line;
@@ -147,6 +154,29 @@ TEST_F(CliTest, TimesGridArguments) {
     // The largest grid that fits: 199*1 + 1 = 200 times.
     EXPECT_TRUE(parse({input, "--times", "5", "199", "1"}).run);
     EXPECT_TRUE(parse({input, "--times", "5", "1", "199"}).run);
+}
+
+// The water column: its values taken, the accurate table implied, and a
+// note when it has no friction.
+TEST_F(CliTest, WaterColumnArguments) {
+    const struct {
+        std::vector<std::string> args;
+        double inertia, gravity, viscosity;
+        bool note;
+    } cases[] = {
+        {{input, "--inertia", "20", "--gravity", "9.80665", "--viscosity", "1e-6"}, 20.0, 9.80665, 1e-6, false},
+        {{input, "--inertia", "2.5", "--gravity", "32.174"}, 2.5, 32.174, 0.0, true},
+        {{input, "--inertia", "1", "--gravity", "1", "--viscosity", "0"}, 1.0, 1.0, 0.0, false},
+    };
+    for (const auto& c : cases) {
+        CliResult r = parse(c.args);
+        ASSERT_TRUE(r.run) << r.err_text;
+        EXPECT_TRUE(r.options.accurate);
+        EXPECT_EQ(r.options.inertia, c.inertia);
+        EXPECT_EQ(r.options.gravity, c.gravity);
+        EXPECT_EQ(r.options.viscosity, c.viscosity);
+        EXPECT_EQ(r.err_text.find("no casing friction") != std::string::npos, c.note) << r.err_text;
+    }
 }
 
 }  // namespace
