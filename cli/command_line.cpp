@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <filesystem>
 #include <system_error>
 #include <tuple>
@@ -38,6 +39,12 @@ const char* const kFooter =
     "time in the order of the table, with 17 significant digits.\n"
     "--plot draws H/Ho against time on a logarithmic time axis, titled\n"
     "with the input file's title line.\n"
+    "--plot-view chooses the type curve (H/Ho against log time, the\n"
+    "default), the semi-log view (log H/Ho against time) or both.\n"
+    "--units L,T names the length and time units of the input file (L: m,\n"
+    "cm, mm, km, ft, in; T: s, min, h, d). Nothing is converted: the CSV\n"
+    "header and the picture carry the units, and values far outside\n"
+    "physical ranges are warned of on the error stream.\n"
     "--times gives NCYCLE*NPERCYC+1 output times (at most 200) ending at\n"
     "TEND, with the ratio 10^(1/NPERCYC) between neighbours, in increasing\n"
     "order.\n"
@@ -51,17 +58,19 @@ const char* const kFooter =
     "the check).\n"
     "--inertia LE adds the inertia of the water column in the well, LE its\n"
     "effective length in the input's length unit (the oscillatory response\n"
-    "of highly permeable aquifers); it needs --gravity G, g in the input's\n"
-    "length and time units (9.80665 for m and s), and implies --accurate\n"
-    "(negative heads are shown as computed). --viscosity NU adds laminar\n"
-    "friction over the column's length (NU, kinematic, in the input's\n"
-    "units: 1.0e-6 for water at 20 C in m and s); without it none.\n"
+    "of highly permeable aquifers); it needs g, from --units or as\n"
+    "--gravity G in the input's length and time units (9.80665 for m and\n"
+    "s), and implies --accurate (negative heads are shown as computed).\n"
+    "--viscosity NU adds laminar friction over the column's length (NU,\n"
+    "kinematic, in the input's units); with --units it defaults to water\n"
+    "at 20 C (1.0034e-6 m^2/s), without them there is no friction.\n"
     "Exit status: 0 after a complete run; 1 after an unusable input file or\n"
     "when a file could not be written; 2 for a wrong command line.\n"
     "\n"
     "Examples:\n"
     "  slugwell input.txt\n"
     "  slugwell input.txt --csv results.csv --plot response.svg\n"
+    "  slugwell input.txt --units m,s --plot response.svg --plot-view both\n"
     "  slugwell input.txt --times 1000 5 10\n"
     "  slugwell input.txt --accurate --csv results.csv\n"
     "\n"
@@ -71,7 +80,7 @@ const char* const kFooter =
 const char* const kUsageLine =
     "Usage: slugwell [INPUT] [--csv FILE] [--plot FILE.svg] "
     "[--times TEND NCYCLE NPERCYC] [--accurate] [--no-check]\n"
-    "       [--inertia LE --gravity G [--viscosity NU]]\n"
+    "       [--units L,T] [--plot-view VIEW] [--inertia LE [--gravity G] [--viscosity NU]]\n"
     "Run 'slugwell --help' for more information.\n";
 
 CliResult usage_error(const std::string& reason) {
@@ -146,6 +155,9 @@ CliResult parse_command_line(int argc, const char* const* argv) {
     gravity->type_name("G");
     CLI::Option* viscosity = app.add_option("--viscosity", o.viscosity, "kinematic viscosity: casing friction");
     viscosity->type_name("NU");
+    std::string units, view;
+    app.add_option("--units", units, "units of the input file, e.g. m,s or ft,min")->type_name("L,T");
+    app.add_option("--plot-view", view, "typecurve (default), semilog or both")->type_name("VIEW");
 
     try {
         // CLI11 wants a mutable argv in some versions; it does not write
@@ -184,20 +196,41 @@ CliResult parse_command_line(int argc, const char* const* argv) {
                                std::to_string(kMaxOutputTimes) + " times");
     }
 
+    if (app.count("--units") > 0) {
+        std::string why;
+        const std::optional<Units> u = parse_units(units, why);
+        if (!u) return usage_error("--units: " + why);
+        o.units = *u;
+    }
+    if (app.count("--plot-view") > 0) {
+        const std::optional<PlotView> v = parse_plot_view(view);
+        if (!v) return usage_error("--plot-view: expected typecurve, semilog or both, got '" + view + "'");
+        if (app.count("--plot") == 0) return usage_error("--plot-view: no --plot file to draw");
+        o.plot_view = *v;
+    }
+
+    // The water column. g and the viscosity of water at 20 C (1.0016 mPa s
+    // over 998.21 kg/m^3: 1.0034e-6 m^2/s) come from the named units of
+    // --units unless given; the input file itself states no units.
     std::string notes;
     if (inertia->count() > 0) {
         if (!(std::isfinite(o.inertia) && o.inertia > 0.0))
             return usage_error("--inertia: LE must be a positive number");
-        if (gravity->count() == 0)
+        if (gravity->count() == 0 && !o.units.named())
             return usage_error(
                 "--inertia needs --gravity G, the acceleration of gravity in the input's length and time units "
-                "(9.80665 for m and s): the input file does not state its units");
+                "(9.80665 for m and s), or --units L,T: the input file does not state its units");
+        if (gravity->count() == 0) o.gravity = gravity_in(o.units);
         if (!(std::isfinite(o.gravity) && o.gravity > 0.0))
             return usage_error("--gravity: G must be a positive number");
         if (viscosity->count() > 0 && !(std::isfinite(o.viscosity) && o.viscosity >= 0.0))
             return usage_error("--viscosity: NU must be a number not below 0");
-        if (viscosity->count() == 0)
-            notes += "slugwell: note: no --viscosity given: the water column has no casing friction\n";
+        if (viscosity->count() == 0 && o.units.named()) {
+            const double l = o.units.metres_per_length;
+            o.viscosity = 1.0034e-6 / (l * l) * o.units.seconds_per_time;
+        } else if (viscosity->count() == 0) {
+            notes += "slugwell: note: no --viscosity given and no --units: the water column has no casing friction\n";
+        }
         o.accurate = true;
     } else if (gravity->count() > 0 || viscosity->count() > 0) {
         return usage_error(std::string(gravity->count() > 0 ? "--gravity" : "--viscosity") +

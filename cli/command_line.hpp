@@ -9,6 +9,8 @@
 //     --no-check                  classic table without its accuracy check
 //     --inertia LE --gravity G    the water column's inertia (accurate table)
 //     --viscosity NU              and its casing friction
+//     --units L,T                 name the units of the input file (m,s ...)
+//     --plot-view VIEW            typecurve, semilog or both
 //     --help, --version
 //
 // Parsing uses the CLI11 library; parse_command_line is a pure function

@@ -118,8 +118,10 @@ public:
 
 // List-directed read of the targets, starting on a new line of the source,
 // continuing over following lines (empty ones skipped) until every target
-// is satisfied; the rest of the last line is ignored.
-ReadStatus read_list(LineSource& src, const std::vector<ReadTarget>& targets);
+// is satisfied; the rest of the last line is ignored. When rest is given it
+// receives that ignored rest (empty after a slash, which ends the read on
+// purpose), so that a caller can tell the user of values it did not take.
+ReadStatus read_list(LineSource& src, const std::vector<ReadTarget>& targets, std::string* rest = nullptr);
 
 // List-directed read of one text value (the console file name): the value
 // ends at the first blank, tab, comma, slash or line end unless quoted.
@@ -171,7 +173,15 @@ void read_unit_skip(int unit);
 std::string read_unit_text(int unit, int width);
 
 // List-directed reads from a unit (see read_list and read_list_text).
-ReadStatus read_unit_list(int unit, const std::vector<ReadTarget>& targets);
+ReadStatus read_unit_list(int unit, const std::vector<ReadTarget>& targets, std::string* rest = nullptr);
 ReadStatus read_unit_list_text(int unit, std::string& value);
+
+// One more record of an input unit, for a look past what a reader needs:
+// false at the end of the file, which here is not a fatal condition.
+bool read_unit_line(int unit, std::string& line);
+
+// Number of records read so far from an input unit (the file line number of
+// the last one); 0 for a unit not open for reading.
+long unit_lines_read(int unit);
 
 }  // namespace slug

@@ -8,6 +8,7 @@
 // error, reported to the caller; nothing is assigned from it.
 #include "fio/fio.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -149,7 +150,8 @@ bool StringLineSource::next_line(std::string& line) {
     return true;
 }
 
-ReadStatus read_list(LineSource& src, const std::vector<ReadTarget>& targets) {
+ReadStatus read_list(LineSource& src, const std::vector<ReadTarget>& targets, std::string* rest) {
+    if (rest != nullptr) rest->clear();
     std::string line;
     if (!src.next_line(line)) return ReadStatus::EndOfFile;
     std::size_t pos = 0;
@@ -193,6 +195,7 @@ ReadStatus read_list(LineSource& src, const std::vector<ReadTarget>& targets) {
             break;
         }
     }
+    if (rest != nullptr) *rest = line.substr(std::min(pos, line.size()));
     return ReadStatus::Ok;
 }
 

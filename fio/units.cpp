@@ -40,6 +40,7 @@ public:
             line += static_cast<char>(c);
         }
         if (!any) return false;
+        ++lines_;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (strip_bom_) {
             strip_bom_ = false;
@@ -48,9 +49,12 @@ public:
         return true;
     }
 
+    long lines_read() const { return lines_; }
+
 private:
     std::FILE* fp_;
     bool strip_bom_;
+    long lines_ = 0;
 };
 
 struct Unit {
@@ -317,9 +321,9 @@ std::string read_unit_text(int unit, int width) {
     return line;
 }
 
-ReadStatus read_unit_list(int unit, const std::vector<ReadTarget>& targets) {
+ReadStatus read_unit_list(int unit, const std::vector<ReadTarget>& targets, std::string* rest) {
     note_transfer(true, "list io");
-    const ReadStatus st = read_list(source_of(unit, "list in"), targets);
+    const ReadStatus st = read_list(source_of(unit, "list in"), targets, rest);
     if (st == ReadStatus::EndOfFile) end_of_file(unit, "list in");
     return st;
 }
@@ -329,6 +333,16 @@ ReadStatus read_unit_list_text(int unit, std::string& value) {
     const ReadStatus st = read_list_text(source_of(unit, "list in"), value);
     if (st == ReadStatus::EndOfFile) end_of_file(unit, "list in");
     return st;
+}
+
+bool read_unit_line(int unit, std::string& line) {
+    note_transfer(true, "list io");
+    return source_of(unit, "list in").next_line(line);
+}
+
+long unit_lines_read(int unit) {
+    const auto it = table().find(unit);
+    return it == table().end() || !it->second.source ? 0 : it->second.source->lines_read();
 }
 
 }  // namespace slug

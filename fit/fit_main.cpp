@@ -20,6 +20,7 @@
 #include "report/text_file.hpp"
 #include "run/input_check.hpp"
 #include "run/input_reader.hpp"
+#include "run/input_warnings.hpp"
 
 namespace slug {
 
@@ -47,15 +48,18 @@ const char* const kFooter =
     "The report (console and --report, default fit.txt) gives estimates,\n"
     "standard errors, approximate 95 % intervals, correlations, the RMSE and\n"
     "the number of forward runs, and warns of parameters the data do not\n"
-    "determine. Exit status: 0 after a converged fit, 1 when the fit failed\n"
-    "or a file could not be written, 2 for a wrong command line.\n"
+    "determine. --units L,T names the units of the input file (e.g. m,s):\n"
+    "the report adds KR in m/d, ft/d and cm/s and T = KR*b. --plot-view:\n"
+    "typecurve (default), semilog or both.\n"
+    "Exit status: 0 after a converged fit, 1 when the fit failed or a file\n"
+    "could not be written, 2 for a wrong command line.\n"
     "\n"
     "Example:\n"
     "  slugwell fit input.txt heads.csv --params kr,ss --plot fit.svg\n";
 
 const char* const kUsageLine =
     "Usage: slugwell fit INPUT DATA [--params LIST] [--bound NAME=LO,HI] "
-    "[--normalized] [--csv FILE] [--plot FILE.svg] [--report FILE]\n"
+    "[--normalized] [--csv FILE] [--plot FILE.svg] [--plot-view VIEW] [--units L,T] [--report FILE]\n"
     "Run 'slugwell fit --help' for more information.\n";
 
 FitCliResult usage_error(const std::string& reason) {
@@ -127,6 +131,9 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
     app.add_option("--plot", c.plot, "draw observations and fitted curve (SVG)")->type_name("FILE.svg");
     app.add_option("--report", c.report, "report file (default fit.txt)")->type_name("FILE");
     app.add_option("--max-iter", max_iter, "iteration limit of the solver (default 100)")->type_name("N");
+    std::string units, view;
+    app.add_option("--units", units, "units of the input file, e.g. m,s or ft,min")->type_name("L,T");
+    app.add_option("--plot-view", view, "typecurve (default), semilog or both")->type_name("VIEW");
 
     try {
         app.parse(argc, const_cast<char**>(argv));
@@ -160,6 +167,18 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
         c.options.bounds.push_back(fb);
     }
     if (max_iter < 1) return usage_error("--max-iter: must be at least 1");
+    if (app.count("--units") > 0) {
+        std::string why;
+        const std::optional<Units> u = parse_units(units, why);
+        if (!u) return usage_error("--units: " + why);
+        c.units = *u;
+    }
+    if (app.count("--plot-view") > 0) {
+        const std::optional<PlotView> v = parse_plot_view(view);
+        if (!v) return usage_error("--plot-view: expected typecurve, semilog or both, got '" + view + "'");
+        if (c.plot.empty()) return usage_error("--plot-view: no --plot file to draw");
+        c.plot_view = *v;
+    }
     c.options.max_iterations = max_iter;
 
     std::error_code ec;
@@ -215,6 +234,8 @@ int fit_main(int argc, char** argv) {
         std::fprintf(stderr, "slugwell fit: the input file %s could not be read (see above)\n", cmd.input.c_str());
         return 1;
     }
+    print_warnings("slugwell fit", values.warnings);
+    print_warnings("slugwell fit", physical_range_warnings(values.well, cmd.units));
     if (const std::string problem = check_input(values, make_well_model(values.well)); !problem.empty()) {
         std::fprintf(stderr, "slugwell fit: input error in %s: %s\n", cmd.input.c_str(), problem.c_str());
         return 1;
@@ -232,6 +253,8 @@ int fit_main(int argc, char** argv) {
     rc.title = input_title(cmd.input);
     while (!rc.title.empty() && rc.title.back() == ' ') rc.title.pop_back();
     rc.normalized = cmd.options.normalized;
+    rc.units = cmd.units;
+    rc.thickness = values.well.bb;
 
     std::printf("\nslugwell fit: %zu observations, estimating", obs.time.size());
     for (FitParam p : cmd.options.params) std::printf(" %s", std::string(fit_param_label(p)).c_str());
@@ -271,15 +294,31 @@ int fit_main(int argc, char** argv) {
         status = 1;
     }
     if (!r.ok) return status;
-    if (!cmd.csv.empty() && !write_text_file(cmd.csv, fit_csv_text(obs, r), error)) {
+    if (!cmd.csv.empty() && !write_text_file(cmd.csv, fit_csv_text(obs, r, cmd.units, cmd.options.normalized), error)) {
         std::fprintf(stderr, "slugwell fit: cannot write %s: %s\n", cmd.csv.c_str(), error.c_str());
         status = 1;
     }
     if (!cmd.plot.empty()) {
-        std::vector<double> obs_ratio(obs.value);
-        if (!cmd.options.normalized)
-            for (double& v : obs_ratio) v /= base.well.ho;
-        if (!write_text_file(cmd.plot, fit_svg(rc.title, obs.time, obs_ratio, curve_t, curve_r), error)) {
+        // Observations and residuals as H/Ho; the key: the estimates.
+        const double scale = cmd.options.normalized ? 1.0 : base.well.ho;
+        std::vector<double> obs_ratio(obs.value), res_ratio(r.residual);
+        for (double& v : obs_ratio) v /= scale;
+        for (double& v : res_ratio) v /= scale;
+        PlotLabels labels{rc.title, {}, cmd.units, cmd.plot_view};
+        for (std::size_t j = 0; j < r.params.size(); ++j) {
+            const FitParam p = r.params[j];
+            std::string unit;
+            if (cmd.units.named()) {
+                if (p == FitParam::KR || p == FitParam::KZ || p == FitParam::HKS)
+                    unit = " " + cmd.units.length + "/" + cmd.units.time;
+                else if (p == FitParam::SS || p == FitParam::U1 || p == FitParam::U2)
+                    unit = " 1/" + cmd.units.length;
+            }
+            labels.key.push_back(std::string(fit_param_label(p)) + " = " + fit_value_text(r.estimate[j], 4) + unit);
+        }
+        labels.key.push_back("RMSE = " + fit_value_text(r.rmse / scale, 3) + " (H/Ho)");
+        const std::string svg = fit_plot_svg(labels, FitPlotData{obs.time, obs_ratio, curve_t, curve_r, res_ratio});
+        if (!write_text_file(cmd.plot, svg, error)) {
             std::fprintf(stderr, "slugwell fit: cannot write %s: %s\n", cmd.plot.c_str(), error.c_str());
             status = 1;
         }

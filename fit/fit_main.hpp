@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "fit/fit_solve.hpp"
+#include "report/plot_svg.hpp"
+#include "report/units.hpp"
 
 namespace slug {
 
@@ -19,6 +21,8 @@ struct FitCommand {
     std::string report = "fit.txt";
     std::string csv;   // empty: no CSV
     std::string plot;  // empty: no SVG
+    Units units;       // --units: labels, KR in m/d, ft/d, cm/s, plausibility warnings
+    PlotView plot_view = PlotView::TypeCurve;  // --plot-view
     FitOptions options;
 };
 

@@ -1,7 +1,5 @@
-// Report, CSV and picture of a fit. The picture follows the semi-log type
-// curve of Cooper, Bredehoeft and Papadopulos (1967): H/Ho on a linear
-// axis against time on a logarithmic axis, here with the measured heads as
-// points over the fitted model curve.
+// Report, CSV and picture of a fit; the picture is drawn by
+// report/plot_svg in the style of the run's picture.
 #include "fit/fit_report.hpp"
 
 #include <algorithm>
@@ -83,6 +81,7 @@ std::string fit_report_text(const FitReportContext& ctx, const Observations& obs
     s += "  KR = " + num(r.values.kr) + "  KZ = " + num(r.values.kz) + "  KZ/KR = " + num(r.values.kz / r.values.kr) +
          "  SS = " + num(r.values.ss) + "  SY = " + num(r.values.sy) + "\n";
     s += "  HKS = " + num(r.values.hks) + "  U1 = " + num(r.values.u1) + "  U2 = " + num(r.values.u2) + "\n";
+    s += conductivity_lines(ctx.units, "KR", r.values.kr, ctx.thickness, "  ");
     if (r.warnings.empty()) {
         s += "\nAll estimated parameters are identifiable from these data.\n";
     } else {
@@ -92,8 +91,10 @@ std::string fit_report_text(const FitReportContext& ctx, const Observations& obs
     return s;
 }
 
-std::string fit_csv_text(const Observations& obs, const FitResult& r) {
-    std::string s = "time,observed,fitted,residual\n";
+std::string fit_csv_text(const Observations& obs, const FitResult& r, const Units& units, bool normalized) {
+    const std::string v = normalized ? std::string() : units.length;
+    std::string s = with_unit("time", units.time, "time") + "," + with_unit("observed", v, "observed") + "," +
+                    with_unit("fitted", v, "fitted") + "," + with_unit("residual", v, "residual") + "\n";
     for (std::size_t i = 0; i < obs.time.size(); ++i) {
         const double fitted = i < r.fitted.size() ? r.fitted[i] : std::nan("");
         const double res = i < r.residual.size() ? r.residual[i] : std::nan("");
@@ -105,101 +106,9 @@ std::string fit_csv_text(const Observations& obs, const FitResult& r) {
 
 std::string fit_svg(std::string_view title, std::span<const double> obs_time, std::span<const double> obs_ratio,
                     std::span<const double> curve_time, std::span<const double> curve_ratio) {
-    constexpr double W = 800.0, H = 560.0, L = 90.0, R = 770.0, T = 70.0, B = 480.0;
-    struct Pt {
-        double t, v;
-    };
-    const auto collect = [](std::span<const double> t, std::span<const double> v) {
-        std::vector<Pt> out;
-        for (std::size_t i = 0; i < std::min(t.size(), v.size()); ++i)
-            if (t[i] > 0.0 && std::isfinite(t[i]) && std::isfinite(v[i])) out.push_back({t[i], v[i]});
-        return out;
-    };
-    const std::vector<Pt> pts = collect(obs_time, obs_ratio);
-    std::vector<Pt> curve = collect(curve_time, curve_ratio);
-    std::sort(curve.begin(), curve.end(), [](const Pt& a, const Pt& b) { return a.t < b.t; });
-
-    double tmin = 1.0, tmax = 10.0, vmin = 0.0, vmax = 1.0;
-    bool first = true;
-    for (const std::vector<Pt>* set : {&pts, static_cast<const std::vector<Pt>*>(&curve)})
-        for (const Pt& p : *set) {
-            if (first) tmin = tmax = p.t;
-            first = false;
-            tmin = std::min(tmin, p.t);
-            tmax = std::max(tmax, p.t);
-            vmin = std::min(vmin, p.v);
-            vmax = std::max(vmax, p.v);
-        }
-    int k0 = static_cast<int>(std::floor(std::log10(tmin)));
-    int k1 = static_cast<int>(std::ceil(std::log10(tmax)));
-    if (k1 <= k0) k1 = k0 + 1;
-    const double step = [&] {
-        const double raw = (vmax - vmin) / 5.0;
-        const double p = std::pow(10.0, std::floor(std::log10(raw)));
-        for (double m : {1.0, 2.0, 2.5, 5.0})
-            if (m * p >= raw * (1.0 - 1e-12)) return m * p;
-        return 10.0 * p;
-    }();
-    const double y0 = std::floor(vmin / step + 1e-9) * step;
-    const double y1 = std::ceil(vmax / step - 1e-9) * step;
-    const auto X = [&](double t) { return L + (std::log10(t) - k0) / (k1 - k0) * (R - L); };
-    const auto Y = [&](double v) { return B - (v - y0) / (y1 - y0) * (B - T); };
-    const auto px = [](double v) { return fmt("%.2f", v); };
-
-    std::string s;
-    s += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    s += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"800\" height=\"560\" viewBox=\"0 0 800 560\" "
-         "font-family=\"sans-serif\" font-size=\"13\">\n";
-    s += "<rect x=\"0\" y=\"0\" width=\"" + px(W) + "\" height=\"" + px(H) + "\" fill=\"white\"/>\n";
-    s += "<text x=\"400\" y=\"35\" text-anchor=\"middle\" font-size=\"15\">" + xml_escape(title) + "</text>\n";
-    s += "<g stroke=\"#d0d0d0\" stroke-width=\"1\">\n";
-    for (int k = k0; k <= k1; ++k) {
-        s += "<line class=\"grid-major\" data-value=\"1e" + std::to_string(k) + "\" x1=\"" + px(X(std::pow(10.0, k))) +
-             "\" y1=\"" + px(T) + "\" x2=\"" + px(X(std::pow(10.0, k))) + "\" y2=\"" + px(B) + "\"/>\n";
-        if (k < k1 && k1 - k0 <= 6)
-            for (int m = 2; m <= 9; ++m) {
-                const double x = X(m * std::pow(10.0, k));
-                s += "<line class=\"grid-minor\" stroke=\"#eeeeee\" x1=\"" + px(x) + "\" y1=\"" + px(T) + "\" x2=\"" +
-                     px(x) + "\" y2=\"" + px(B) + "\"/>\n";
-            }
-    }
-    for (int i = 0; y0 + i * step <= y1 + 0.5 * step; ++i) {
-        const double v = y0 + i * step;
-        s += "<line class=\"grid-y\" x1=\"" + px(L) + "\" y1=\"" + px(Y(v)) + "\" x2=\"" + px(R) + "\" y2=\"" +
-             px(Y(v)) + "\"/>\n";
-    }
-    s += "</g>\n";
-    for (int k = k0; k <= k1; ++k)
-        s += "<text x=\"" + px(X(std::pow(10.0, k))) + "\" y=\"" + px(B + 20) + "\" text-anchor=\"middle\">" +
-             fmt("%g", std::pow(10.0, k)) + "</text>\n";
-    for (int i = 0; y0 + i * step <= y1 + 0.5 * step; ++i) {
-        const double v = y0 + i * step;
-        s += "<text x=\"" + px(L - 8) + "\" y=\"" + px(Y(v) + 4) + "\" text-anchor=\"end\">" +
-             fmt("%g", std::fabs(v) < 1e-12 * step ? 0.0 : v) + "</text>\n";
-    }
-    s += "<rect x=\"" + px(L) + "\" y=\"" + px(T) + "\" width=\"" + px(R - L) + "\" height=\"" + px(B - T) +
-         "\" fill=\"none\" stroke=\"black\"/>\n";
-    s += "<text x=\"" + px((L + R) / 2) + "\" y=\"" + px(B + 45) + "\" text-anchor=\"middle\">Time</text>\n";
-    s += "<text x=\"25\" y=\"" + px((T + B) / 2) + "\" text-anchor=\"middle\" transform=\"rotate(-90 25 " +
-         px((T + B) / 2) + ")\">H/Ho</text>\n";
-    if (!curve.empty()) {
-        s += "<polyline class=\"fitted\" fill=\"none\" stroke=\"#c0392b\" stroke-width=\"2\" points=\"";
-        for (std::size_t i = 0; i < curve.size(); ++i)
-            s += (i ? " " : "") + px(X(curve[i].t)) + "," + px(Y(curve[i].v));
-        s += "\"/>\n";
-    }
-    for (const Pt& p : pts)
-        s += "<circle class=\"observed\" cx=\"" + px(X(p.t)) + "\" cy=\"" + px(Y(p.v)) +
-             "\" r=\"3.5\" fill=\"none\" stroke=\"#1f4e9a\" stroke-width=\"1.5\"/>\n";
-    // Legend.
-    s += "<circle cx=\"" + px(R - 150) + "\" cy=\"" + px(T + 20) +
-         "\" r=\"3.5\" fill=\"none\" stroke=\"#1f4e9a\" stroke-width=\"1.5\"/>\n";
-    s += "<text x=\"" + px(R - 138) + "\" y=\"" + px(T + 24) + "\">observed</text>\n";
-    s += "<line x1=\"" + px(R - 160) + "\" y1=\"" + px(T + 42) + "\" x2=\"" + px(R - 140) + "\" y2=\"" +
-         px(T + 42) + "\" stroke=\"#c0392b\" stroke-width=\"2\"/>\n";
-    s += "<text x=\"" + px(R - 138) + "\" y=\"" + px(T + 46) + "\">fitted model</text>\n";
-    s += "</svg>\n";
-    return s;
+    PlotLabels labels;
+    labels.title = std::string(title);
+    return fit_plot_svg(labels, FitPlotData{obs_time, obs_ratio, curve_time, curve_ratio, {}});
 }
 
 }  // namespace slug

@@ -11,6 +11,7 @@
 
 #include "fit/fit_data.hpp"
 #include "fit/fit_solve.hpp"
+#include "report/units.hpp"
 
 namespace slug {
 
@@ -21,6 +22,8 @@ struct FitReportContext {
     std::string title;  // title line of the input file
     bool normalized = false;
     double wall_seconds = 0.0;  // time taken by the fit (< 0: not shown)
+    Units units;                // named: KR restated in m/d, ft/d, cm/s and T = KR*b
+    double thickness = 0.0;     // aquifer thickness b of the input file
 };
 
 // The report: data and settings, estimates with standard errors and 95 %
@@ -29,7 +32,9 @@ struct FitReportContext {
 std::string fit_report_text(const FitReportContext& ctx, const Observations& obs, const FitResult& r);
 
 // CSV "time,observed,fitted,residual", one row per observation, "%.17g".
-std::string fit_csv_text(const Observations& obs, const FitResult& r);
+// With named units the header carries them: "time (s),observed (m),...".
+std::string fit_csv_text(const Observations& obs, const FitResult& r, const Units& units = {},
+                         bool normalized = false);
 
 // SVG of H/Ho against log time: the observations as points (obs_ratio at
 // obs_time) and the fitted curve (curve_ratio at curve_time, drawn as a

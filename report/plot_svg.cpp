@@ -1,36 +1,43 @@
-// SVG type curve of a slug test: H/Ho against log10(time).
+// SVG pictures of a slug test: the type-curve view (H/Ho against log
+// time, Cooper, Bredehoeft and Papadopulos, 1967) and the semi-log view
+// (log H/Ho against linear time, Hvorslev, 1951), for a run's computed
+// response and for a fit's observations, fitted curve and residuals.
 //
-// Layout: a fixed 800 x 560 picture; the plot area spans whole decades of
-// time, from 10^floor(log10 tmin) to 10^ceil(log10 tmax), with a major
-// gridline at every decade and, when there are few decades, minor
-// gridlines at 2..9 times each decade as on printed semi-log type-curve
-// paper. The H/Ho axis is linear and always includes 0 and 1, with a
-// "nice" step of 1, 2, 2.5 or 5 times a power of ten. Gridlines carry their
-// value in a data-value attribute, so that the picture can be read back
-// exactly by scripts and tests.
-#include "report/text_file.hpp"
+// Layout: each view is a column 800 units wide; its main panel spans
+// 90..770 across and 410 down, the residual panel (fit only) 130 down,
+// 60 under it. A box across the top holds the title, the key parameters
+// and the legend, above the panels, so that it never hides a point. A note under each column counts what it could not
+// draw.
 #include "report/plot_svg.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <limits>
 #include <utility>
 #include <vector>
+
+#include "report/plot_axes.hpp"
+#include "report/text_file.hpp"
 
 namespace slug {
 
 namespace {
 
-// Picture and plot-area geometry in SVG user units (pixels).
-constexpr double kWidth = 800.0;
-constexpr double kHeight = 560.0;
-constexpr double kLeft = 90.0;     // plot area left edge
-constexpr double kRight = 770.0;   // plot area right edge
-constexpr double kTop = 70.0;      // plot area top edge
-constexpr double kBottom = 480.0;  // plot area bottom edge
+using plot::Axis;
+using plot::fmt;
+using plot::kHuge;
+using plot::px;
+
+constexpr double kColumn = 800.0;
+constexpr double kLeft = 90.0, kRight = 770.0;
+constexpr double kMainHeight = 410.0;  // main panel
+constexpr double kResGap = 60.0, kResHeight = 130.0;  // residual panel under it
+constexpr double kRow = 17.0;  // line height in the title box
+// Beyond this many points a series is drawn with small markers so that
+// the curve between them stays visible.
+constexpr std::size_t kDense = 40;
 
 void append_utf8(std::string& out, std::uint32_t cp) {
     if (cp < 0x80) {
@@ -86,45 +93,320 @@ bool xml_char_allowed(std::uint32_t cp) {
            (cp >= 0x10000 && cp <= 0x10FFFF);
 }
 
-std::string fmt(const char* format, double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, format, v);
-    return buf;
-}
-
-// Coordinates with two decimals: 1/100 pixel is far below what a screen
-// or printer shows.
-std::string px(double v) { return fmt("%.2f", v); }
-
-// A decade label: plain decimals from 0.001 to 10000, 10 with a raised
-// exponent beyond.
-std::string decade_label(int k, double x, double y) {
-    std::string s = "<text class=\"tick-label\" x=\"" + px(x) + "\" y=\"" +
-                    px(y) + "\" text-anchor=\"middle\">";
-    static const char* const plain[] = {"0.001", "0.01", "0.1", "1",
-                                        "10",    "100",  "1000", "10000"};
-    if (k >= -3 && k <= 4) {
-        s += plain[k + 3];
-    } else {
-        s += "10<tspan dy=\"-7\" font-size=\"10\">" + std::to_string(k) +
-             "</tspan>";
-    }
-    return s + "</text>\n";
-}
-
-// Step of 1, 2, 2.5 or 5 times a power of ten giving about five intervals
-// over a span of 5*fifth.
-double nice_step(double fifth) {
-    double raw = fifth;
-    double p = std::pow(10.0, std::floor(std::log10(raw)));
-    for (double m : {1.0, 2.0, 2.5, 5.0, 10.0})
-        if (m * p >= raw * (1.0 - 1e-12)) return m * p;
-    return 10.0 * p;
-}
-
-struct Point {
+struct Pt {
     double t, v;
 };
+
+struct Box {
+    double x0, x1, y0, y1;
+};
+
+// An axis pair on a box of the picture.
+struct Panel {
+    Axis x, y;
+    Box box;
+    double X(double t) const { return box.x0 + std::clamp(x.frac(t), -0.02, 1.02) * (box.x1 - box.x0); }
+    double Y(double v) const { return box.y1 - std::clamp(y.frac(v), -0.02, 1.02) * (box.y1 - box.y0); }
+};
+
+// Number of UTF-8 characters, for the width of the title box.
+std::size_t chars(std::string_view s) {
+    std::size_t n = 0;
+    for (char c : s) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
+
+std::string line_el(const char* cls, double x1, double y1, double x2, double y2, const char* extra = "") {
+    return std::string("<line class=\"") + cls + "\" x1=\"" + px(x1) + "\" y1=\"" + px(y1) + "\" x2=\"" + px(x2) +
+           "\" y2=\"" + px(y2) + "\"" + extra + "/>\n";
+}
+
+// Opens a panel's group and draws its gridlines, tick labels, frame and
+// axis labels (x label empty: none).
+std::string open_panel(const Panel& p, const char* view, const std::string& xlabel, const std::string& ylabel) {
+    const Box& b = p.box;
+    std::string s = std::string("<g class=\"panel\" data-view=\"") + view + "\" data-xscale=\"" +
+                    (p.x.log ? "log" : "linear") + "\" data-yscale=\"" + (p.y.log ? "log" : "linear") + "\">\n";
+    s += "<g class=\"grid\" stroke-width=\"1\">\n";
+    for (double v : p.x.minor)
+        s += line_el("grid-minor-x", p.X(v), b.y0, p.X(v), b.y1, " stroke=\"#e4e4e4\"");
+    for (double v : p.y.minor)
+        s += line_el("grid-minor-y", b.x0, p.Y(v), b.x1, p.Y(v), " stroke=\"#e4e4e4\"");
+    for (std::size_t i = 0; i < p.x.major.size(); ++i) {
+        const double x = p.X(p.x.major[i]);
+        s += "<line class=\"grid-x\" data-value=\"" + p.x.data_value(i) + "\" x1=\"" + px(x) + "\" y1=\"" +
+             px(b.y0) + "\" x2=\"" + px(x) + "\" y2=\"" + px(b.y1) + "\" stroke=\"#b0b0b0\"/>\n";
+    }
+    for (std::size_t i = 0; i < p.y.major.size(); ++i) {
+        const double y = p.Y(p.y.major[i]);
+        s += "<line class=\"grid-y\" data-value=\"" + p.y.data_value(i) + "\" x1=\"" + px(b.x0) + "\" y1=\"" +
+             px(y) + "\" x2=\"" + px(b.x1) + "\" y2=\"" + px(y) + "\" stroke=\"#b0b0b0\"/>\n";
+    }
+    s += "</g>\n<g class=\"ticks\" fill=\"black\">\n";
+    for (std::size_t i = 0; i < p.x.major.size(); ++i)
+        if (p.x.labelled[i])
+            s += "<text class=\"tick-label\" x=\"" + px(p.X(p.x.major[i])) + "\" y=\"" + px(b.y1 + 20) +
+                 "\" text-anchor=\"middle\">" + plot::tick_text(p.x.major[i]) + "</text>\n";
+    for (std::size_t i = 0; i < p.y.major.size(); ++i)
+        if (p.y.labelled[i])
+            s += "<text class=\"tick-label\" x=\"" + px(b.x0 - 8) + "\" y=\"" + px(p.Y(p.y.major[i]) + 4.5) +
+                 "\" text-anchor=\"end\">" + plot::tick_text(p.y.major[i]) + "</text>\n";
+    s += "</g>\n";
+    s += "<rect class=\"plot-area\" x=\"" + px(b.x0) + "\" y=\"" + px(b.y0) + "\" width=\"" + px(b.x1 - b.x0) +
+         "\" height=\"" + px(b.y1 - b.y0) + "\" fill=\"none\" stroke=\"black\"/>\n";
+    if (!xlabel.empty())
+        s += "<text class=\"axis-label\" x=\"" + px((b.x0 + b.x1) / 2) + "\" y=\"" + px(b.y1 + 45) +
+             "\" text-anchor=\"middle\">" + xml_escape(xlabel) + "</text>\n";
+    s += "<text class=\"axis-label\" x=\"0\" y=\"0\" text-anchor=\"middle\" transform=\"translate(" +
+         px(b.x0 - 60) + "," + px((b.y0 + b.y1) / 2) + ") rotate(-90)\">" + xml_escape(ylabel) + "</text>\n";
+    return s;
+}
+
+// What a picture draws: the computed response of a run, or a fit's
+// observations, fitted curve and residuals.
+struct Figure {
+    bool fit = false;
+    std::vector<Pt> main;      // run: the response; fit: the observations
+    std::vector<Pt> curve;     // fit: the fitted curve
+    std::vector<Pt> residual;  // fit: observed - fitted at the observation times
+    const char* noun = "output time";
+};
+
+std::string count_of(std::size_t n, const char* noun) {
+    return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+}
+
+// One view of the figure in the column starting at x offset `dx`.
+struct Column {
+    std::string svg;
+    std::string note;
+    Panel main;
+};
+
+Column draw_view(const Figure& f, bool semilog, double dx, double top, const PlotLabels& labels) {
+    Column c;
+    const Box main_box{dx + kLeft, dx + kRight, top, top + kMainHeight};
+    // Which points the view can place.
+    std::size_t unplaceable = 0;  // time or value that this view's axes cannot hold
+    std::size_t below = 0;        // semi-log: H/Ho zero or below the lowest decade
+    const auto placeable = [&](const Pt& p) {
+        if (!std::isfinite(p.t) || !std::isfinite(p.v)) return false;
+        return semilog ? p.t >= 0.0 : p.t > 0.0;
+    };
+    int e0 = -3, e1 = 0;  // semi-log H/Ho decades
+    if (semilog) {
+        double lo = std::numeric_limits<double>::infinity(), hi = 0.0;
+        for (const std::vector<Pt>* set : {&f.main, &f.curve})
+            for (const Pt& p : *set)
+                if (placeable(p) && p.v > 0.0) {
+                    lo = std::min(lo, p.v);
+                    hi = std::max(hi, p.v);
+                }
+        if (hi > 0.0) {
+            // The top at 1 or the decade above an overshoot (at most 10^3);
+            // at most five decades down, where a straight-line analysis
+            // has long ended.
+            e1 = std::clamp(static_cast<int>(std::ceil(std::log10(hi))), 0, 3);
+            e0 = std::max(static_cast<int>(std::floor(std::log10(lo))), e1 - 5);
+            if (e0 >= e1) e0 = e1 - 1;
+        }
+    }
+    const double floor_value = std::pow(10.0, e0) * (1.0 - 1e-12);
+    const auto keep = [&](const std::vector<Pt>& in, bool count) {
+        std::vector<Pt> out;
+        for (Pt p : in) {
+            if (!placeable(p)) {
+                unplaceable += count;
+                continue;
+            }
+            if (semilog && !(p.v >= floor_value)) {
+                below += count;
+                continue;
+            }
+            p.v = std::clamp(p.v, -kHuge, kHuge);
+            p.t = std::min(p.t, kHuge);
+            out.push_back(p);
+        }
+        std::stable_sort(out.begin(), out.end(), [](const Pt& a, const Pt& b) { return a.t < b.t; });
+        return out;
+    };
+    const std::vector<Pt> pts = keep(f.main, true);
+    const std::vector<Pt> curve = keep(f.curve, false);
+
+    // Axes over what is drawn.
+    double tmin = 0.0, tmax = 0.0, vmin = 0.0, vmax = 1.0;
+    bool any = false;
+    for (const std::vector<Pt>* set : {&pts, &curve})
+        for (const Pt& p : *set) {
+            tmin = any ? std::min(tmin, p.t) : p.t;
+            tmax = any ? std::max(tmax, p.t) : p.t;
+            vmin = std::min(vmin, p.v);
+            vmax = std::max(vmax, p.v);
+            any = true;
+        }
+    Panel& m = c.main;
+    m.box = main_box;
+    if (semilog) {
+        m.x = plot::linear_axis(0.0, any && tmax > 0.0 ? tmax : 1.0);
+        m.y = plot::decade_axis(e0, e1);
+    } else {
+        m.x = any ? plot::log_axis(tmin, tmax) : plot::decade_axis(-1, 1);
+        m.y = plot::linear_axis(vmin, vmax);
+    }
+    const std::string time_label =
+        with_unit("Time", labels.units.time, "Time (time unit of the input file)");
+    const bool residuals = f.fit && !f.residual.empty();
+    c.svg += open_panel(m, semilog ? "semilog" : "typecurve", residuals ? std::string() : time_label,
+                        semilog ? "H/Ho (log scale)" : "H/Ho");
+
+    const double r = pts.size() > kDense ? 1.5 : 3.0;
+    if (!f.fit) {
+        if (!pts.empty()) {
+            c.svg += "<polyline class=\"curve\" fill=\"none\" stroke=\"#1f5fa8\" stroke-width=\"2\" points=\"";
+            for (std::size_t i = 0; i < pts.size(); ++i)
+                c.svg += (i ? " " : "") + px(m.X(pts[i].t)) + "," + px(m.Y(pts[i].v));
+            c.svg += "\"/>\n<g class=\"points\" fill=\"#1f5fa8\">\n";
+            for (const Pt& p : pts)
+                c.svg += "<circle cx=\"" + px(m.X(p.t)) + "\" cy=\"" + px(m.Y(p.v)) + "\" r=\"" + fmt("%g", r) +
+                         "\"/>\n";
+            c.svg += "</g>\n";
+        }
+    } else {
+        // Observations first, the fitted curve over them.
+        const double ro = pts.size() > kDense ? 2.0 : 3.5;
+        for (const Pt& p : pts)
+            c.svg += "<circle class=\"observed\" cx=\"" + px(m.X(p.t)) + "\" cy=\"" + px(m.Y(p.v)) + "\" r=\"" +
+                     fmt("%g", ro) + "\" fill=\"none\" stroke=\"#1f4e9a\" stroke-width=\"" +
+                     (pts.size() > kDense ? "1" : "1.5") + "\"/>\n";
+        if (!curve.empty()) {
+            c.svg += "<polyline class=\"fitted\" fill=\"none\" stroke=\"#c0392b\" stroke-width=\"2\" points=\"";
+            for (std::size_t i = 0; i < curve.size(); ++i)
+                c.svg += (i ? " " : "") + px(m.X(curve[i].t)) + "," + px(m.Y(curve[i].v));
+            c.svg += "\"/>\n";
+        }
+    }
+    c.svg += "</g>\n";
+
+    if (residuals) {
+        std::vector<Pt> res;
+        double big = 0.0;
+        for (Pt p : f.residual) {
+            if (!std::isfinite(p.t) || !std::isfinite(p.v) || (semilog ? p.t < 0.0 : p.t <= 0.0) ||
+                (semilog && p.t > m.x.hi))
+                continue;
+            p.v = std::clamp(p.v, -kHuge, kHuge);
+            res.push_back(p);
+            big = std::max(big, std::fabs(p.v));
+        }
+        Panel rp;
+        rp.box = Box{dx + kLeft, dx + kRight, m.box.y1 + kResGap, m.box.y1 + kResGap + kResHeight};
+        rp.x = m.x;
+        rp.y = plot::linear_axis(-big, big);
+        c.svg += open_panel(rp, semilog ? "semilog-residual" : "typecurve-residual", time_label, "Residual (H/Ho)");
+        c.svg += line_el("zero-line", rp.box.x0, rp.Y(0.0), rp.box.x1, rp.Y(0.0),
+                         " stroke=\"#c0392b\" stroke-width=\"1.5\"");
+        for (const Pt& p : res)
+            c.svg += "<circle class=\"residual\" cx=\"" + px(rp.X(p.t)) + "\" cy=\"" + px(rp.Y(p.v)) + "\" r=\"" +
+                     fmt("%g", res.size() > kDense ? 1.5 : 2.5) + "\" fill=\"#1f4e9a\"/>\n";
+        c.svg += "</g>\n";
+    }
+
+    if (pts.empty() && unplaceable == 0 && below == 0) c.note = "No " + std::string(f.noun) + " to plot.";
+    if (pts.empty() && (unplaceable > 0 || below > 0)) c.note = "Nothing to plot in this view.";
+    if (unplaceable > 0)
+        c.note += (c.note.empty() ? "" : " ") + count_of(unplaceable, f.noun) + " not shown (" +
+                  (semilog ? "time negative" : "time not positive") + " or value not finite).";
+    if (below > 0)
+        c.note += (c.note.empty() ? "" : " ") + count_of(below, f.noun) + " omitted: H/Ho zero or below " +
+                  plot::fmt("%g", std::pow(10.0, e0)) + ", under the plotted range.";
+    return c;
+}
+
+// The rows of the title box: the key items packed into rows of at most
+// `room` pixels (about 7 per character at 12 px).
+std::vector<std::string> key_rows(const std::vector<std::string>& key, double room) {
+    std::vector<std::string> rows;
+    for (const std::string& k : key) {
+        const std::string item = xml_escape(k);
+        if (!rows.empty() && (chars(rows.back()) + 5 + chars(k)) * 7.0 <= room)
+            rows.back() += "     " + item;
+        else
+            rows.push_back(item);
+    }
+    return rows;
+}
+
+// Height of the title box with `rows` key rows.
+double box_height(std::size_t rows, bool fit) { return 10.0 + kRow * (1 + rows + (fit ? 1 : 0)); }
+
+// The box with the title, the key parameters and, for a fit, the legend,
+// from x0 to x1 at the top of the picture.
+std::string title_box(double x0, double x1, const std::string& etitle, const std::vector<std::string>& rows,
+                      bool fit) {
+    const double y = 8.0;
+    std::string s = "<g class=\"title-box\">\n<rect x=\"" + px(x0) + "\" y=\"" + px(y) + "\" width=\"" +
+                    px(x1 - x0) + "\" height=\"" + px(box_height(rows.size(), fit)) +
+                    "\" fill=\"#f7f7f7\" stroke=\"#909090\" stroke-width=\"0.8\"/>\n";
+    double ty = y + kRow + 1.0;
+    s += "<text class=\"title\" x=\"" + px(x0 + 10) + "\" y=\"" + px(ty) +
+         "\" font-size=\"14\" font-weight=\"bold\" xml:space=\"preserve\">" + etitle + "</text>\n";
+    for (const std::string& row : rows) {
+        ty += kRow;
+        s += "<text class=\"key\" x=\"" + px(x0 + 10) + "\" y=\"" + px(ty) +
+             "\" font-size=\"12\" xml:space=\"preserve\">" + row + "</text>\n";
+    }
+    if (fit) {
+        ty += kRow;
+        s += "<circle class=\"legend-observed\" cx=\"" + px(x0 + 20) + "\" cy=\"" + px(ty - 4) +
+             "\" r=\"3.5\" fill=\"none\" stroke=\"#1f4e9a\" stroke-width=\"1.5\"/>\n";
+        s += "<text class=\"legend\" x=\"" + px(x0 + 32) + "\" y=\"" + px(ty) + "\" font-size=\"12\">observed</text>\n";
+        s += line_el("legend-fitted", x0 + 110, ty - 4, x0 + 130, ty - 4, " stroke=\"#c0392b\" stroke-width=\"2\"");
+        s += "<text class=\"legend\" x=\"" + px(x0 + 136) + "\" y=\"" + px(ty) +
+             "\" font-size=\"12\">fitted model</text>\n";
+    }
+    return s + "</g>\n";
+}
+
+std::string figure_svg(const PlotLabels& labels, const Figure& f) {
+    std::vector<bool> views;  // semilog?
+    if (labels.view != PlotView::Semilog) views.push_back(false);
+    if (labels.view != PlotView::TypeCurve) views.push_back(true);
+    const double width = kColumn * views.size();
+    const bool residuals = f.fit && !f.residual.empty();
+    const double box_x0 = kLeft, box_x1 = width - (kColumn - kRight);
+    const std::vector<std::string> rows = key_rows(labels.key, box_x1 - box_x0 - 20.0);
+    const double top = 8.0 + box_height(rows.size(), f.fit) + 22.0;
+    const double height = top + kMainHeight + (residuals ? kResGap + kResHeight : 0.0) + 80.0;
+
+    std::string_view t = labels.title;
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
+    const std::string etitle = xml_escape(t);
+
+    std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    s += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + px(width) + "\" height=\"" +
+         px(height) + "\" viewBox=\"0 0 " + px(width) + " " + px(height) +
+         "\" font-family=\"sans-serif\" font-size=\"13\">\n";
+    s += "<title>" + (etitle.empty() ? std::string("H/Ho against time") : etitle) + "</title>\n";
+    s += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+    for (std::size_t k = 0; k < views.size(); ++k) {
+        const double dx = kColumn * k;
+        const Column c = draw_view(f, views[k], dx, top, labels);
+        s += c.svg;
+        if (k == 0) s += title_box(box_x0, box_x1, etitle, rows, f.fit);
+        if (!c.note.empty())
+            s += "<text class=\"note\" x=\"" + px(dx + kLeft) + "\" y=\"" + px(height - 10) +
+                 "\" font-size=\"11\">" + xml_escape(c.note) + "</text>\n";
+    }
+    return s + "</svg>\n";
+}
+
+std::vector<Pt> zip(std::span<const double> t, std::span<const double> v) {
+    std::vector<Pt> out;
+    for (std::size_t i = 0; i < std::min(t.size(), v.size()); ++i) out.push_back({t[i], v[i]});
+    return out;
+}
+
+std::string g4(double v) { return fmt("%.4g", v); }
 
 }  // namespace
 
@@ -154,156 +436,51 @@ std::string xml_escape(std::string_view text) {
     return out;
 }
 
-std::string response_svg(std::string_view title, std::span<const double> time,
-                         std::span<const double> ratio) {
-    const std::size_t n = std::min(time.size(), ratio.size());
-    std::vector<Point> pts;
-    for (std::size_t i = 0; i < n; ++i)
-        if (std::isfinite(time[i]) && time[i] > 0.0 && std::isfinite(ratio[i]))
-            pts.push_back({time[i], ratio[i]});
-    const std::size_t left_out = n - pts.size();
-    // A curve in time order, whatever the order of the table.
-    std::stable_sort(pts.begin(), pts.end(),
-                     [](const Point& a, const Point& b) { return a.t < b.t; });
-
-    // Time axis: whole decades lo..hi around the points (0.1..10 when
-    // there are none).
-    int lo = -1, hi = 1;
-    if (!pts.empty()) {
-        lo = static_cast<int>(std::floor(std::log10(pts.front().t)));
-        hi = static_cast<int>(std::ceil(std::log10(pts.back().t)));
-        if (hi <= lo) hi = lo + 1;
-    }
-    const auto xmap = [&](double t) {
-        return kLeft + (std::log10(t) - lo) / (hi - lo) * (kRight - kLeft);
-    };
-
-    // H/Ho axis: includes 0 and 1 and every point, on multiples of a nice
-    // step.
-    // Values beyond +-1e300 (only from a broken parameter set) are drawn at
-    // the axis end so that the axis arithmetic stays finite.
-    constexpr double kHuge = 1e300;
-    for (Point& p : pts) p.v = std::clamp(p.v, -kHuge, kHuge);
-    double vmin = 0.0, vmax = 1.0;
-    for (const Point& p : pts) {
-        vmin = std::min(vmin, p.v);
-        vmax = std::max(vmax, p.v);
-    }
-    const double step = nice_step(vmax / 5.0 - vmin / 5.0);
-    const double kmin = std::floor(vmin / step + 1e-9);
-    const double kmax = std::ceil(vmax / step - 1e-9);
-    const double ymin = kmin * step, ymax = kmax * step;
-    const auto ymap = [&](double v) {
-        return kBottom - (v - ymin) / (ymax - ymin) * (kBottom - kTop);
-    };
-
-    std::string s;
-    s += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    s += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
-         px(kWidth) + "\" height=\"" + px(kHeight) + "\" viewBox=\"0 0 " +
-         px(kWidth) + " " + px(kHeight) +
-         "\" font-family=\"sans-serif\" font-size=\"13\">\n";
-
-    std::string_view t = title;
-    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
-    const std::string etitle = xml_escape(t);
-    s += "<title>" + (etitle.empty() ? std::string("H/Ho against time") : etitle) +
-         "</title>\n";
-    s += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
-    s += "<text class=\"title\" x=\"" + px(kWidth / 2) +
-         "\" y=\"36\" text-anchor=\"middle\" font-size=\"16\" "
-         "font-weight=\"bold\" xml:space=\"preserve\">" +
-         etitle + "</text>\n";
-
-    // Minor gridlines (2..9 in each decade) only while they stay apart.
-    const bool minor = hi - lo <= 12;
-    // Decade labels: every decade while they fit, else every k-th.
-    const int label_every = std::max(1, (hi - lo + 11) / 12);
-
-    s += "<g class=\"grid\" stroke-width=\"1\">\n";
-    if (minor) {
-        for (int k = lo; k < hi; ++k)
-            for (int m = 2; m <= 9; ++m) {
-                double x = xmap(m * std::pow(10.0, k));
-                s += "<line class=\"grid-minor-x\" x1=\"" + px(x) + "\" y1=\"" +
-                     px(kTop) + "\" x2=\"" + px(x) + "\" y2=\"" + px(kBottom) +
-                     "\" stroke=\"#e4e4e4\"/>\n";
-            }
-    }
-    for (int k = lo; k <= hi; ++k) {
-        double x = kLeft + static_cast<double>(k - lo) / (hi - lo) * (kRight - kLeft);
-        s += "<line class=\"grid-x\" data-value=\"1e" + std::to_string(k) +
-             "\" x1=\"" + px(x) + "\" y1=\"" + px(kTop) + "\" x2=\"" + px(x) +
-             "\" y2=\"" + px(kBottom) + "\" stroke=\"#b0b0b0\"/>\n";
-    }
-    for (double k = kmin; k <= kmax; k += 1.0) {
-        const double v = k * step;
-        const double y = ymap(v);
-        s += "<line class=\"grid-y\" data-value=\"" + fmt("%.17g", v) +
-             "\" x1=\"" + px(kLeft) + "\" y1=\"" + px(y) + "\" x2=\"" +
-             px(kRight) + "\" y2=\"" + px(y) + "\" stroke=\"#b0b0b0\"/>\n";
-    }
-    s += "</g>\n";
-
-    // Tick labels.
-    s += "<g class=\"ticks\" fill=\"black\">\n";
-    for (int k = lo; k <= hi; ++k) {
-        if ((k - lo) % label_every != 0) continue;
-        double x = kLeft + static_cast<double>(k - lo) / (hi - lo) * (kRight - kLeft);
-        s += decade_label(k, x, kBottom + 20);
-    }
-    for (double k = kmin; k <= kmax; k += 1.0) {
-        const double v = k * step;
-        s += "<text class=\"tick-label\" x=\"" + px(kLeft - 8) + "\" y=\"" +
-             px(ymap(v) + 4.5) + "\" text-anchor=\"end\">" +
-             fmt("%.10g", v == 0.0 ? 0.0 : v) + "</text>\n";
-    }
-    s += "</g>\n";
-
-    // Plot frame and axis labels.
-    s += "<rect class=\"plot-area\" x=\"" + px(kLeft) + "\" y=\"" + px(kTop) +
-         "\" width=\"" + px(kRight - kLeft) + "\" height=\"" +
-         px(kBottom - kTop) + "\" fill=\"none\" stroke=\"black\"/>\n";
-    s += "<text class=\"axis-label\" x=\"" + px((kLeft + kRight) / 2) +
-         "\" y=\"" + px(kBottom + 50) +
-         "\" text-anchor=\"middle\">Time (time unit of the input file)</text>\n";
-    s += "<text class=\"axis-label\" x=\"0\" y=\"0\" text-anchor=\"middle\" "
-         "transform=\"translate(" + px(kLeft - 55) + "," +
-         px((kTop + kBottom) / 2) + ") rotate(-90)\">H/Ho</text>\n";
-
-    // The computed response: a line through the points and a mark at each.
-    if (!pts.empty()) {
-        s += "<polyline class=\"curve\" fill=\"none\" stroke=\"#1f5fa8\" "
-             "stroke-width=\"2\" points=\"";
-        for (std::size_t i = 0; i < pts.size(); ++i) {
-            if (i) s += ' ';
-            s += px(xmap(pts[i].t)) + "," + px(ymap(pts[i].v));
-        }
-        s += "\"/>\n<g class=\"points\" fill=\"#1f5fa8\">\n";
-        for (const Point& p : pts)
-            s += "<circle cx=\"" + px(xmap(p.t)) + "\" cy=\"" + px(ymap(p.v)) +
-                 "\" r=\"3\"/>\n";
-        s += "</g>\n";
-    }
-    std::string note;
-    if (pts.empty()) note = "No output time to plot.";
-    if (left_out > 0) {
-        if (!note.empty()) note += ' ';
-        note += std::to_string(left_out) +
-                (left_out == 1 ? " output time" : " output times") +
-                " not shown (time not positive or value not finite).";
-    }
-    if (!note.empty())
-        s += "<text class=\"note\" x=\"" + px(kLeft) + "\" y=\"" +
-             px(kHeight - 8) + "\" font-size=\"11\">" + note + "</text>\n";
-    s += "</svg>\n";
-    return s;
+std::optional<PlotView> parse_plot_view(std::string_view text) {
+    if (text == "typecurve") return PlotView::TypeCurve;
+    if (text == "semilog") return PlotView::Semilog;
+    if (text == "both") return PlotView::Both;
+    return std::nullopt;
 }
 
-bool write_response_svg(const std::string& path, std::string_view title,
-                        std::span<const double> time,
+std::vector<std::string> well_key_lines(const WellInput& w, const Units& u) {
+    const std::string L = u.named() ? " " + u.length : "";
+    const std::string K = u.named() ? " " + u.length + "/" + u.time : "";
+    const std::string perL = u.named() ? " 1/" + u.length : "";
+    std::vector<std::string> key;
+    key.push_back("KR = " + g4(w.kr) + K + "   KZ/KR = " + g4(w.kz / w.kr));
+    key.push_back("SS = " + g4(w.ss) + perL + "   SY = " + g4(w.sy));
+    key.push_back("b = " + g4(w.bb) + L + "   Ho = " + g4(w.ho) + L);
+    key.push_back("rw = " + g4(w.rw) + L + "   rc = " + g4(w.rc) + L);
+    if (w.hks > 0.0) key.push_back("skin: HKS = " + g4(w.hks) + K + "   DS = " + g4(w.ds) + L);
+    return key;
+}
+
+std::string response_svg(const PlotLabels& labels, std::span<const double> time, std::span<const double> ratio) {
+    Figure f;
+    f.main = zip(time, ratio);
+    return figure_svg(labels, f);
+}
+
+std::string response_svg(std::string_view title, std::span<const double> time, std::span<const double> ratio) {
+    PlotLabels labels;
+    labels.title = std::string(title);
+    return response_svg(labels, time, ratio);
+}
+
+bool write_response_svg(const std::string& path, std::string_view title, std::span<const double> time,
                         std::span<const double> ratio, std::string& error) {
     return write_text_file(path, response_svg(title, time, ratio), error);
+}
+
+std::string fit_plot_svg(const PlotLabels& labels, const FitPlotData& data) {
+    Figure f;
+    f.fit = true;
+    f.noun = "observation";
+    f.main = zip(data.obs_time, data.obs_ratio);
+    f.curve = zip(data.curve_time, data.curve_ratio);
+    if (!data.residual.empty()) f.residual = zip(data.obs_time, data.residual);
+    return figure_svg(labels, f);
 }
 
 }  // namespace slug

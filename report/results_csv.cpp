@@ -20,11 +20,16 @@ std::string csv_number(double v) {
     return buf;
 }
 
+std::string csv_header(const Units& units) {
+    if (!units.named()) return kCsvHeader;
+    return with_unit("time", units.time, "") + ",H/Ho," + with_unit("drawdown", units.length, "");
+}
+
 std::string results_csv_text(std::span<const double> time,
                              std::span<const double> ratio,
-                             std::span<const double> drawdown) {
+                             std::span<const double> drawdown, const Units& units) {
     std::size_t n = std::min({time.size(), ratio.size(), drawdown.size()});
-    std::string s = kCsvHeader;
+    std::string s = csv_header(units);
     s += '\n';
     for (std::size_t i = 0; i < n; ++i) {
         s += csv_number(time[i]);
@@ -39,8 +44,9 @@ std::string results_csv_text(std::span<const double> time,
 
 bool write_results_csv(const std::string& path, std::span<const double> time,
                        std::span<const double> ratio,
-                       std::span<const double> drawdown, std::string& error) {
-    return write_text_file(path, results_csv_text(time, ratio, drawdown), error);
+                       std::span<const double> drawdown, std::string& error,
+                       const Units& units) {
+    return write_text_file(path, results_csv_text(time, ratio, drawdown, units), error);
 }
 
 }  // namespace slug

@@ -7,10 +7,15 @@
 #include <span>
 #include <string>
 
+#include "report/units.hpp"
+
 namespace slug {
 
-// Header row of the CSV file (without its line end).
+// Header row of the CSV file (without its line end) in unnamed units.
 inline constexpr const char* kCsvHeader = "time,H/Ho,drawdown";
+
+// The header row: kCsvHeader, or with named units "time (s),H/Ho,drawdown (m)".
+std::string csv_header(const Units& units);
 
 // One value as written in the CSV: "%.17g", non-finite values as "nan",
 // "inf" or "-inf".
@@ -20,12 +25,13 @@ std::string csv_number(double v);
 // length (the shortest length is used otherwise). Lines end with '\n'.
 std::string results_csv_text(std::span<const double> time,
                              std::span<const double> ratio,
-                             std::span<const double> drawdown);
+                             std::span<const double> drawdown, const Units& units = {});
 
 // Writes the CSV text to path (replacing the file). Returns true on
 // success; on failure false with the reason in error.
 bool write_results_csv(const std::string& path, std::span<const double> time,
                        std::span<const double> ratio,
-                       std::span<const double> drawdown, std::string& error);
+                       std::span<const double> drawdown, std::string& error,
+                       const Units& units = {});
 
 }  // namespace slug

@@ -7,6 +7,7 @@
 
 #include "report/plot_svg.hpp"
 #include "report/results_csv.hpp"
+#include "report/text_file.hpp"
 
 namespace slug {
 
@@ -27,14 +28,17 @@ int write_requested_outputs(const OutputRequest& request, std::span<const double
     int status = 0;
     std::string error = "it is the input file";
     if (!request.csv.empty() && (is_input_file(request.csv, request.input_path) ||
-                                 !write_results_csv(request.csv, time, ratio, drawdown, error))) {
+                                 !write_results_csv(request.csv, time, ratio, drawdown, error, request.units))) {
         std::fprintf(stderr, "slugwell: cannot write CSV file %s: %s\n", request.csv.c_str(), error.c_str());
         status = 1;
     }
     if (!request.plot.empty()) {
         error = "it is the input file";
         if (is_input_file(request.plot, request.input_path) ||
-            !write_response_svg(request.plot, request.title, time, ratio, error)) {
+            !write_text_file(request.plot,
+                             response_svg(PlotLabels{request.title, request.key, request.units, request.view},
+                                          time, ratio),
+                             error)) {
             std::fprintf(stderr, "slugwell: cannot write SVG file %s: %s\n", request.plot.c_str(), error.c_str());
             status = 1;
         }

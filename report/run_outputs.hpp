@@ -5,6 +5,10 @@
 
 #include <span>
 #include <string>
+#include <vector>
+
+#include "report/plot_svg.hpp"
+#include "report/units.hpp"
 
 namespace slug {
 
@@ -14,6 +18,9 @@ struct OutputRequest {
     std::string plot;        // SVG path; empty: no picture
     std::string input_path;  // the run's input file, which is never overwritten
     std::string title;       // the picture's title
+    Units units;             // labels of the CSV header and the picture
+    PlotView view = PlotView::TypeCurve;
+    std::vector<std::string> key;  // key parameters in the picture's title box
 };
 
 // Writes the CSV file and the SVG picture that the request asks for, from

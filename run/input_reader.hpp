@@ -29,6 +29,13 @@ struct InputValues {
     std::vector<double> times;
     bool input_error = false;  // the reader stopped at an input error
     int error_line = 0;        // data line of that error (2, 3, 4, 5, 5+k)
+    // What looks wrong in a file that reads without error, one sentence
+    // each, for the error stream (the reader itself writes only the echo):
+    // numbers on a value line beyond those it needs (a decimal comma such
+    // as 0,20 reads as the two values 0 and 20), and lines holding numbers
+    // after the last time of the count (a heading line deleted above the
+    // count turns the first time into the count).
+    std::vector<std::string> warnings;
 };
 
 // Reads the input file `name` (trailing blanks dropped) on unit 11. An

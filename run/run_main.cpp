@@ -19,6 +19,7 @@
 #include "run/accurate_run.hpp"
 #include "run/input_check.hpp"
 #include "run/input_reader.hpp"
+#include "run/input_warnings.hpp"
 #include "run/results_table.hpp"
 #include "run/time_grid.hpp"
 #include "run/time_loop.hpp"
@@ -91,9 +92,10 @@ std::string name_field(const std::string& name) {
 // the list). The time column holds the output times as listed (the input
 // file's values or the generated grid), which the table's time column
 // stands for.
-int write_outputs(const RunOptions& options, const std::string& input, std::span<const double> times,
-                  const time_loop::Results& results) {
-    if (options.csv.empty() && options.plot.empty()) return 0;
+// The response is also checked against the time list here (a warning on
+// the error stream when it lies outside it).
+int write_outputs(const RunOptions& options, const std::string& input, const WellInput& well,
+                  std::span<const double> times, const time_loop::Results& results) {
     const std::size_t n = static_cast<std::size_t>(std::clamp(results.count, 0, kMaxOutputTimes));
     std::vector<double> time(n), ratio(n), drawdown(n);
     for (std::size_t k = 0; k < n; ++k) {
@@ -101,8 +103,13 @@ int write_outputs(const RunOptions& options, const std::string& input, std::span
         ratio[k] = results.ratio[n - 1 - k];
         drawdown[k] = results.drawdown[n - 1 - k];
     }
-    OutputRequest request{options.csv, options.plot, input, {}};
-    if (!options.plot.empty()) request.title = input_title(input);
+    print_warnings("slugwell", response_span_warnings(time, ratio));
+    if (options.csv.empty() && options.plot.empty()) return 0;
+    OutputRequest request{options.csv, options.plot, input, {}, options.units, options.plot_view, {}};
+    if (!options.plot.empty()) {
+        request.title = input_title(input);
+        request.key = well_key_lines(well, options.units);
+    }
     return write_requested_outputs(request, time, ratio, drawdown);
 }
 
@@ -157,6 +164,9 @@ void run_main(const RunOptions& options) {
     // An input error has been reported on the console by the reader; the
     // run ends before outfile.txt is touched.
     if (values.input_error) stop_run(1);
+    // What reads without error but looks wrong: error stream only.
+    print_warnings("slugwell", values.warnings);
+    print_warnings("slugwell", physical_range_warnings(values.well, options.units));
     apply_time_grid(options, values);  // --times replaces the file's time list
     const WellModel model = make_well_model(values.well);
     const std::string problem = check_input(values, model);
@@ -189,7 +199,7 @@ void run_main(const RunOptions& options) {
         check_classic(model, times, results, threads);
     // The CSV file and the picture asked for on the command line; status 1
     // when one could not be written.
-    int status = write_outputs(options, name, times, results);
+    int status = write_outputs(options, name, values.well, times, results);
     if (check_finite(times, results) != 0) status = 1;
     stop_run(status);
 }

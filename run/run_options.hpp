@@ -5,6 +5,9 @@
 
 #include <string>
 
+#include "report/plot_svg.hpp"
+#include "report/units.hpp"
+
 namespace slug {
 
 // Largest number of output times a run holds (the time list of an input
@@ -40,6 +43,8 @@ struct RunOptions {
     double inertia = 0.0;
     double gravity = 0.0;
     double viscosity = 0.0;
+    Units units;  // --units L,T: labels and plausibility checks; unnamed by default
+    PlotView plot_view = PlotView::TypeCurve;  // --plot-view
 };
 
 }  // namespace slug

@@ -4,7 +4,7 @@
 set -e
 need=""
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-for p in cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libgsl-dev; do
+for p in cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libgsl-dev librsvg2-bin; do
   have_pkg "$p" || need="$need $p"
 done
 if [ -n "$need" ]; then

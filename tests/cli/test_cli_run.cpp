@@ -151,6 +151,19 @@ TEST_F(CliRun, InputOnTheCommandLineIsTheInteractiveRunWithoutThePrompt) {
     EXPECT_EQ(marks[0]->children.size(), plottable);
 }
 
+TEST_F(CliRun, NamedUnitsLabelTheCsvAndThePicture) {
+    const Outcome r = run("input.txt --units m,s --csv u.csv --plot u.svg --plot-view both");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(lines_of(read_file(dir / "u.csv")).at(0), "time (s),H/Ho,drawdown (m)");
+    const test::Element svg = test::parse_ok(read_file(dir / "u.svg"));
+    EXPECT_EQ(test::by_class(svg, "panel").size(), 2u);
+    std::string labels;
+    for (const auto* l : test::by_class(svg, "axis-label")) labels += l->text + "|";
+    EXPECT_EQ(labels, "Time (s)|H/Ho|Time (s)|H/Ho (log scale)|");
+    EXPECT_NE(read_file(dir / "u.svg").find("KR = 5e-05 m/s"), std::string::npos);
+}
+
 TEST_F(CliRun, TimesGridIsListedInIncreasingOrder) {
     const Outcome r = run("input.txt --times 1000 3 4 --csv g.csv");
     ASSERT_EQ(r.status, 0) << r.err;
@@ -367,7 +380,7 @@ TEST_F(CliRun, WaterColumnOscillatesInTheAccurateTable) {
     ASSERT_EQ(exact.size(), 90u);
     const Outcome r = run("gravel.txt --inertia 20 --gravity 9.80665 --csv g.csv");
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, "slugwell: note: no --viscosity given: the water column has no casing friction\n");
+    EXPECT_EQ(r.err, "slugwell: note: no --viscosity given and no --units: the water column has no casing friction\n");
     const auto csv = csv_rows("g.csv");
     ASSERT_EQ(csv.size(), exact.size());
     int negative = 0;

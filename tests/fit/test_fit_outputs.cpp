@@ -28,7 +28,7 @@ TEST(FitOutputs, ReportCsvAndPictureOfAFit) {
     const slug::FitResult r = slug::run_fit(base, obs, slug::FitOptions{});
     ASSERT_TRUE(r.ok) << r.error;
 
-    slug::FitReportContext ctx{"in.txt", "heads.csv", "Fit test", false, 1.25};
+    slug::FitReportContext ctx{"in.txt", "heads.csv", "Fit test", false, 1.25, {}, 0.0};
     const std::string text = slug::fit_report_text(ctx, obs, r);
     for (const char* part : {"data file:    heads.csv (20 observations, head displacement)", "iterations:", "forward runs: " ,
                              "wall time:    1.25 s", "95 % lower", "Correlation matrix", "RMSE of the residuals:",
@@ -97,10 +97,17 @@ TEST(FitProgram, FitsAFileAndWritesItsOutputs) {
         data += std::to_string(obs.time[i]) + "," + std::to_string(obs.value[i]) + "\n";
     fittest::put_file(dir / "heads.csv", data);
 
-    const FitRun r = run_fit_command(dir, "input.txt heads.csv --csv fit.csv --plot fit.svg");
+    const FitRun r =
+        run_fit_command(dir, "input.txt heads.csv --csv fit.csv --plot fit.svg --units m,s");
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     const std::string report = fittest::get_file(dir / "fit.txt");
     EXPECT_NE(report.find("converged:"), std::string::npos) << report;
+    // Named units: KR restated and the transmissivity, labels in the CSV
+    // header, the curve over a panel of residuals.
+    EXPECT_NE(report.find(" m/d = "), std::string::npos) << report;
+    EXPECT_NE(report.find("  T = KR*b = "), std::string::npos) << report;
+    EXPECT_EQ(fittest::get_file(dir / "fit.csv").rfind("time (s),observed (m),fitted (m),residual (m)\n", 0), 0u);
+    EXPECT_EQ(count(fittest::get_file(dir / "fit.svg"), "class=\"panel\""), 2);
     EXPECT_NE(r.out.find(report), std::string::npos);  // the same report on the console
     EXPECT_EQ(count(fittest::get_file(dir / "fit.csv"), "\n"), 19);
     EXPECT_EQ(count(fittest::get_file(dir / "fit.svg"), "class=\"observed\""), 18);

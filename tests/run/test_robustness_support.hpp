@@ -71,6 +71,15 @@ inline std::string last_line(const std::string& text) {
     return v.empty() ? std::string() : v.back();
 }
 
+// The error stream without the plausibility warnings ("slugwell: warning:
+// ..." lines), which leave the table, the files and the status alone.
+inline std::string without_warnings(const std::string& err) {
+    std::string out;
+    for (const std::string& l : lines_of(err))
+        if (l.rfind("slugwell: warning: ", 0) != 0) out += l + "\n";
+    return out;
+}
+
 // The sanitizer runtimes (in the instrumented CI build) write their
 // reports to the error stream; any such report is a fault in itself.
 inline bool has_sanitizer_report(const std::string& err) {
