@@ -118,9 +118,10 @@ void evaluate(const WellModel& m, const Column& column, const std::vector<Task>&
 // that meets a root iteration without convergence (it walks into Re p < 0)
 // finds nothing: the transform is then inverted whole and its estimates
 // say how far that can be trusted.
-OscillatoryPole column_pole(const WellModel& m, const InertialGroups& groups) {
+OscillatoryPole column_pole(const WellModel& m, const InertialGroups& groups, long& calls) {
     if (!(groups.inertia > 0.0)) return {};
     const auto omega = [&](const cplx& p) {
+        ++calls;
         return aquifer_resistance(laplace_head_converged(m, p).value, p, m.HOB);
     };
     try {
@@ -145,9 +146,11 @@ AccurateResponse accurate_response(const WellModel& m, std::span<const double> t
 AccurateResponse accurate_response(const WellModel& m, std::span<const double> t, const InertialGroups& groups,
                                    int threads) {
     Column column{groups, {}};
-    if (!t.empty()) column.pole = column_pole(m, groups);
+    long search_calls = 0;
+    if (!t.empty()) column.pole = column_pole(m, groups, search_calls);
     AccurateResponse r = respond(m, t, column, threads);
     r.pole = column.pole;
+    r.transform_calls += search_calls;
     return r;
 }
 
