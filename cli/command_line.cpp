@@ -59,6 +59,14 @@ const char* const kFooter =
     "checked against the accurate response: where they differ by more than\n"
     "1e-3 in H/Ho one note on the error stream says so (--no-check skips\n"
     "the check).\n"
+    "--inertia LE adds the inertia of the water column in the well, LE its\n"
+    "effective length in the input's length unit (the oscillatory response\n"
+    "of highly permeable aquifers); it needs g, from --units or as\n"
+    "--gravity G in the input's length and time units (9.80665 for m and\n"
+    "s), and implies --accurate (negative heads are shown as computed).\n"
+    "--viscosity NU adds laminar friction over the column's length (NU,\n"
+    "kinematic, in the input's units); with --units it defaults to water\n"
+    "at 20 C (1.0034e-6 m^2/s), without them there is no friction.\n"
     "Exit status: 0 after a complete run; 1 after an unusable input file or\n"
     "when a file could not be written; 2 for a wrong command line.\n"
     "\n"
@@ -75,8 +83,8 @@ const char* const kFooter =
 
 const char* const kUsageLine =
     "Usage: slugwell [INPUT] [--csv FILE] [--plot FILE.svg] "
-    "[--times TEND NCYCLE NPERCYC] [--units L,T] [--plot-view VIEW]\n"
-    "    [--accurate] [--no-check]\n"
+    "[--times TEND NCYCLE NPERCYC] [--accurate] [--no-check]\n"
+    "       [--units L,T] [--plot-view VIEW] [--inertia LE [--gravity G] [--viscosity NU]]\n"
     "Run 'slugwell --help' for more information.\n";
 
 CliResult usage_error(const std::string& reason) {
@@ -145,6 +153,12 @@ CliResult parse_command_line(int argc, const char* const* argv) {
     CLI::Option* times = app.add_option(
         "--times", grid, "generated output times instead of the file's list");
     times->type_name("TEND NCYCLE NPERCYC");
+    CLI::Option* inertia = app.add_option("--inertia", o.inertia, "water column's effective length (oscillation)");
+    inertia->type_name("LE");
+    CLI::Option* gravity = app.add_option("--gravity", o.gravity, "g in the input's length and time units");
+    gravity->type_name("G");
+    CLI::Option* viscosity = app.add_option("--viscosity", o.viscosity, "kinematic viscosity: casing friction");
+    viscosity->type_name("NU");
     std::string units, view;
     app.add_option("--units", units, "units of the input file, e.g. m,s or ft,min")->type_name("L,T");
     app.add_option("--plot-view", view, "typecurve (default), semilog or both")->type_name("VIEW");
@@ -205,6 +219,34 @@ CliResult parse_command_line(int argc, const char* const* argv) {
         o.plot_view = *v;
     }
 
+    // The water column. g and the viscosity of water at 20 C (1.0016 mPa s
+    // over 998.21 kg/m^3: 1.0034e-6 m^2/s) come from the named units of
+    // --units unless given; the input file itself states no units.
+    std::string notes;
+    if (inertia->count() > 0) {
+        if (!(std::isfinite(o.inertia) && o.inertia > 0.0))
+            return usage_error("--inertia: LE must be a positive number");
+        if (gravity->count() == 0 && !o.units.named())
+            return usage_error(
+                "--inertia needs --gravity G, the acceleration of gravity in the input's length and time units "
+                "(9.80665 for m and s), or --units L,T: the input file does not state its units");
+        if (gravity->count() == 0) o.gravity = gravity_in(o.units);
+        if (!(std::isfinite(o.gravity) && o.gravity > 0.0))
+            return usage_error("--gravity: G must be a positive number");
+        if (viscosity->count() > 0 && !(std::isfinite(o.viscosity) && o.viscosity >= 0.0))
+            return usage_error("--viscosity: NU must be a number not below 0");
+        if (viscosity->count() == 0 && o.units.named()) {
+            const double l = o.units.metres_per_length;
+            o.viscosity = 1.0034e-6 / (l * l) * o.units.seconds_per_time;
+        } else if (viscosity->count() == 0) {
+            notes += "slugwell: note: no --viscosity given and no --units: the water column has no casing friction\n";
+        }
+        o.accurate = true;
+    } else if (gravity->count() > 0 || viscosity->count() > 0) {
+        return usage_error(std::string(gravity->count() > 0 ? "--gravity" : "--viscosity") +
+                           " applies to the water column of --inertia LE");
+    }
+
     if (!o.input.empty()) {
         std::error_code ec;
         fs::file_status st = fs::status(o.input, ec);
@@ -227,6 +269,7 @@ CliResult parse_command_line(int argc, const char* const* argv) {
     CliResult r;
     r.run = true;
     r.options = o;
+    r.err_text = notes;
     return r;
 }
 

@@ -5,10 +5,12 @@
 //     --csv FILE                  results also as CSV (time,H/Ho,drawdown)
 //     --plot FILE.svg             H/Ho against log time as an SVG picture
 //     --times TEND NCYCLE NPERCYC logarithmic grid of output times
-//     --units L,T                 name the units of the input file (m,s ...)
-//     --plot-view VIEW            typecurve, semilog or both
 //     --accurate                  table from the accurate response
 //     --no-check                  classic table without its accuracy check
+//     --inertia LE --gravity G    the water column's inertia (accurate table)
+//     --viscosity NU              and its casing friction
+//     --units L,T                 name the units of the input file (m,s ...)
+//     --plot-view VIEW            typecurve, semilog or both
 //     --help, --version
 //
 // Parsing uses the CLI11 library; parse_command_line is a pure function

@@ -68,6 +68,21 @@ std::complex<double> inertial_well_balance(const std::complex<double>& omega,
     return smith_div(hob * oe, 1.0 + p * oe);
 }
 
+cplx inertial_head(const cplx& f0, const cplx& p, double hob, const InertialGroups& groups) {
+    if (groups.inertia == 0.0 && groups.friction == 0.0) return f0;
+    const cplx a = groups.friction + groups.inertia * p;
+    const cplx ad = a * (hob - p * f0);
+    return smith_div(hob * (f0 + ad), hob + p * ad);
+}
+
+double inertial_error_factor(const cplx& f0, const cplx& p, double hob, const InertialGroups& groups) {
+    if (groups.inertia == 0.0 && groups.friction == 0.0) return 1.0;
+    const cplx a = groups.friction + groups.inertia * p;
+    return std::norm(smith_div(cplx(hob, 0.0), hob + p * a * (hob - p * f0)));
+}
+
+cplx aquifer_resistance(const cplx& f0, const cplx& p, double hob) { return smith_div(f0, hob - p * f0); }
+
 double damping_parameter(double omega0, const InertialGroups& groups) {
     if (groups.inertia <= 0.0) return HUGE_VAL;
     return (omega0 + groups.friction) / std::sqrt(groups.inertia);

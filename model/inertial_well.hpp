@@ -46,6 +46,26 @@ std::complex<double> inertial_well_balance(const std::complex<double>& omega,
                                            const std::complex<double>& p, double hob,
                                            const InertialGroups& groups);
 
+// The balance with the column from F0 = HOB Omega/(1 + p Omega), the
+// balance without it, where Omega itself is not at hand: with
+// a = friction + inertia p and d = HOB - p F0 (= HOB/(1 + p Omega)),
+//   F = HOB (F0 + a d) / (HOB + p a d),
+// which never divides by d (small where |p Omega| is large). Zero groups
+// return F0 unchanged; F0 = HOB/p (no storage, d = 0) stays HOB/p.
+std::complex<double> inertial_head(const std::complex<double>& f0, const std::complex<double>& p, double hob,
+                                   const InertialGroups& groups);
+
+// |dF/dF0| of inertial_head, (HOB/(HOB + p a d))^2 in modulus: the factor
+// by which an error of F0 (a series truncation) reaches F.
+double inertial_error_factor(const std::complex<double>& f0, const std::complex<double>& p, double hob,
+                             const InertialGroups& groups);
+
+// Omega = F0/(HOB - p F0), the aquifer's response recovered from the
+// balance without the column (for the search of the column's pole pair,
+// which takes place where |p Omega| is of order one).
+std::complex<double> aquifer_resistance(const std::complex<double>& f0, const std::complex<double>& p,
+                                        double hob);
+
 // The damping parameter C_D = (Omega0 + friction)/sqrt(inertia) of the
 // column on a quasi-steady aquifer of resistance Omega0 (Springer and
 // Gelhar 1991; Butler 1998): below 2 the response oscillates, 2 is

@@ -32,6 +32,7 @@
 
 #include "inversion/dehoog.hpp"
 #include "model/converged_head.hpp"
+#include "model/inertial_well.hpp"
 #include "run/time_loop.hpp"
 #include "run/worker_pool.hpp"
 
@@ -54,11 +55,19 @@ struct GroupSamples {
     bool unresolved = false;      // a sample without the zone's coefficient
 };
 
+// The well's water column in the transform: its groups and the pole pair
+// of its oscillation, taken out of every sample (the pair's part of the
+// response is added back exactly after the inversion).
+struct Column {
+    InertialGroups groups;
+    OscillatoryPole pole;
+};
+
 // Evaluates the tasks on up to `threads` threads. The first exception in
 // task order is rethrown after all workers have stopped; workers skip the
 // tasks after a known failure.
-void evaluate(const WellModel& m, const std::vector<Task>& tasks, std::vector<GroupSamples>& groups,
-              int threads) {
+void evaluate(const WellModel& m, const Column& column, const std::vector<Task>& tasks,
+              std::vector<GroupSamples>& groups, int threads) {
     const std::size_t n = tasks.size();
     std::vector<double> bound(n);
     std::vector<unsigned char> unresolved(n);
@@ -73,9 +82,12 @@ void evaluate(const WellModel& m, const std::vector<Task>& tasks, std::vector<Gr
             const Task& task = tasks[i];
             try {
                 log.events.clear();
-                const ConvergedHead h = laplace_head_converged(m, task.p, &log);
-                groups[task.g].value[task.k] = h.value;
-                const double magnitude = std::abs(h.value);
+                ConvergedHead h = laplace_head_converged(m, task.p, &log);
+                const cplx f = inertial_head(h.value, task.p, m.HOB, column.groups);
+                h.truncation_bound *= inertial_error_factor(h.value, task.p, m.HOB, column.groups);
+                groups[task.g].value[task.k] =
+                    column.pole.found ? f - pole_pair_transform(column.pole, task.p) : f;
+                const double magnitude = std::abs(f);
                 bound[i] = magnitude > 0.0 ? h.truncation_bound / magnitude
                                            : (h.truncation_bound > 0.0 ? HUGE_VAL : 0.0);
                 for (const ModelEvent& e : log.events)
@@ -98,6 +110,26 @@ void evaluate(const WellModel& m, const std::vector<Task>& tasks, std::vector<Gr
     }
 }
 
+// The pole pair of the column's oscillation on the converged series, the
+// aquifer's Omega recovered from the balance without the column. A search
+// that meets a root iteration without convergence (it walks into Re p < 0)
+// finds nothing: the transform is then inverted whole and its estimates
+// say how far that can be trusted.
+OscillatoryPole column_pole(const WellModel& m, const InertialGroups& groups, long& calls) {
+    if (!(groups.inertia > 0.0)) return {};
+    const auto omega = [&](const cplx& p) {
+        ++calls;
+        return aquifer_resistance(laplace_head_converged(m, p).value, p, m.HOB);
+    };
+    try {
+        return oscillatory_pole(omega, m.HOB, groups);
+    } catch (const RootIterationFailure&) {
+        return {};
+    }
+}
+
+AccurateResponse respond(const WellModel& m, std::span<const double> t, const Column& column, int threads);
+
 }  // namespace
 
 AccurateResponse accurate_response(const WellModel& m, std::span<const double> t) {
@@ -105,6 +137,23 @@ AccurateResponse accurate_response(const WellModel& m, std::span<const double> t
 }
 
 AccurateResponse accurate_response(const WellModel& m, std::span<const double> t, int threads) {
+    return respond(m, t, Column{}, threads);
+}
+
+AccurateResponse accurate_response(const WellModel& m, std::span<const double> t, const InertialGroups& groups,
+                                   int threads) {
+    Column column{groups, {}};
+    long search_calls = 0;
+    if (!t.empty()) column.pole = column_pole(m, groups, search_calls);
+    AccurateResponse r = respond(m, t, column, threads);
+    r.pole = column.pole;
+    r.transform_calls += search_calls;
+    return r;
+}
+
+namespace {
+
+AccurateResponse respond(const WellModel& m, std::span<const double> t, const Column& column, int threads) {
     AccurateResponse r;
     if (t.empty()) return r;
     // The dimensionless times t/TC; one that underflows to 0 or overflows
@@ -142,7 +191,7 @@ AccurateResponse accurate_response(const WellModel& m, std::span<const double> t
             samples[g].value.resize(p.size());
         }
         r.transform_calls += static_cast<long>(tasks.size());
-        evaluate(m, tasks, samples, threads);
+        evaluate(m, column, tasks, samples, threads);
         for (std::size_t g = 0; g < ng; ++g)
             checks[g] = invert_group(plan.groups[g], samples[g].value, plan.times, value, error, settings);
         finish_inversion(plan, checks, value, error, settings);
@@ -160,6 +209,10 @@ AccurateResponse accurate_response(const WellModel& m, std::span<const double> t
         if (!again) break;
     }
 
+    // The pole pair's part, exact at every time (probes included).
+    if (column.pole.found)
+        for (std::size_t i = 0; i < n; ++i) value[i] += pole_pair_response(column.pole, plan.times[i]);
+
     double scale = std::fabs(m.HOB);
     for (std::size_t i = 0; i < n; ++i) scale = std::max(scale, std::fabs(value[i]));
     for (std::size_t g = 0; g < ng; ++g)
@@ -174,5 +227,7 @@ AccurateResponse accurate_response(const WellModel& m, std::span<const double> t
     }
     return r;
 }
+
+}  // namespace
 
 }  // namespace slug

@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "model/inertial_well.hpp"
 #include "model/well_model.hpp"
 
 namespace slug {
@@ -16,6 +17,7 @@ struct AccurateResponse {
     std::vector<double> h_over_ho;       // H/Ho at t[i], unclamped
     std::vector<double> error_estimate;  // estimated |error| of h_over_ho[i]; +inf where none could be made
     long transform_calls = 0;            // evaluations of the Laplace-domain head
+    OscillatoryPole pole;                // the column's pole pair taken out (found = false: none)
 };
 
 // H/Ho of the model m at the times t (in the input's time unit, any order;
@@ -31,6 +33,17 @@ struct AccurateResponse {
 // (the model has no value there, as in the classic run). The model's log
 // events are not kept.
 AccurateResponse accurate_response(const WellModel& m, std::span<const double> t, int threads);
+
+// The same for the well with a water column of inertia and friction
+// (model/inertial_well.hpp): F0 of the converged series becomes the
+// balance with the column, F = inertial_head(F0, p, HOB, groups). Where
+// the column oscillates, its pole pair (oscillatory_pole on Omega
+// recovered from F0) is taken out of the samples and added back exactly,
+// 2 Re(r e^(p* t)): a de Hoog inversion alone loses a lightly damped
+// oscillation after some eight periods. The truncation bound of F0 enters
+// through |dF/dF0|. Zero groups: the same bits as without them.
+AccurateResponse accurate_response(const WellModel& m, std::span<const double> t, const InertialGroups& groups,
+                                   int threads);
 
 // The same on the run's threads (time_loop::worker_count()).
 AccurateResponse accurate_response(const WellModel& m, std::span<const double> t);

@@ -40,14 +40,19 @@ std::string e2(double v) {
 
 }  // namespace
 
+InertialGroups column_groups(double le, double g, double nu, const WellModel& m) {
+    if (!(le > 0.0)) return {};
+    return inertial_groups(WaterColumn{le, le, g, nu}, m.RC, m.TC);
+}
+
 double accurate_shown(double h_over_ho) { return h_over_ho <= 0.0 && h_over_ho > -1e-12 ? 0.0 : h_over_ho; }
 
 void compute_accurate(const WellModel& m, std::span<const double> times, time_loop::Results& r,
-                      std::vector<double>& estimate, int threads) {
+                      std::vector<double>& estimate, int threads, const InertialGroups& column) {
     const int n = time_loop::time_count(static_cast<int>(std::min<std::size_t>(times.size(), kMaxOutputTimes)));
     r.count = n;
     const std::vector<double> t = evaluation_order(times, n);
-    const AccurateResponse a = accurate_response(m, t, threads);
+    const AccurateResponse a = accurate_response(m, t, column, threads);
     estimate.assign(a.error_estimate.begin(), a.error_estimate.end());
     for (int i = 0; i < n; ++i) {
         const auto k = static_cast<std::size_t>(i);
@@ -59,9 +64,9 @@ void compute_accurate(const WellModel& m, std::span<const double> times, time_lo
 }
 
 void compute_accurate_or_stop(const WellModel& m, std::span<const double> times, time_loop::Results& r,
-                              std::vector<double>& estimate, int threads) {
+                              std::vector<double>& estimate, int threads, const InertialGroups& column) {
     try {
-        compute_accurate(m, times, r, estimate, threads);
+        compute_accurate(m, times, r, estimate, threads, column);
     } catch (const RootIterationFailure&) {
         write_root_failure_message(kResultsUnit);
         stop_run(1);

@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "model/inertial_well.hpp"
 #include "model/well_model.hpp"
 #include "run/time_loop.hpp"
 
@@ -37,14 +38,20 @@ double accurate_shown(double h_over_ho);
 // accurate response at the first time_count(times.size()) times, and
 // estimate[k] with the error estimate of r.ratio[k]. A root iteration that
 // does not converge is thrown (RootIterationFailure).
+// The groups of the run's water column: effective length le, gravity g and
+// kinematic viscosity nu in the input's units, friction over the column's
+// own length (the casing the flow rubs along, Lf = LE); le = 0: none.
+InertialGroups column_groups(double le, double g, double nu, const WellModel& m);
+
+// `column`: the water column's groups (none by default).
 void compute_accurate(const WellModel& m, std::span<const double> times, time_loop::Results& r,
-                      std::vector<double>& estimate, int threads);
+                      std::vector<double>& estimate, int threads, const InertialGroups& column = {});
 
 // compute_accurate for the program's run: a root iteration that does not
 // converge is reported as in the classic run (outfile.txt and the error
 // stream) and ends the run with status 1.
 void compute_accurate_or_stop(const WellModel& m, std::span<const double> times, time_loop::Results& r,
-                              std::vector<double>& estimate, int threads);
+                              std::vector<double>& estimate, int threads, const InertialGroups& column = {});
 
 // One line on the error stream for every time (in list order) with a
 // finite value whose estimate exceeds kAccurateTarget or could not be

@@ -55,7 +55,9 @@ std::vector<std::string> response_span_warnings(std::span<const double> time, st
     }
     if (first == n) return out;
     const char* hint = "check units: with KR in L/T the times must be in T";
-    if (ratio[first] < 0.01)
+    // Over means settled near zero: a head below the static level at the
+    // first time (the overshoot of an oscillating column) is not.
+    if (std::fabs(ratio[first]) < 0.01)
         out.push_back("H/Ho is already " + g(ratio[first]) + " at the first time, " + g(time[first]) +
                       ": the response is over before the time list begins; " + hint);
     else if (ratio[last] > 0.9)

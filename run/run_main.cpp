@@ -203,7 +203,7 @@ void run_main(const RunOptions& options) {
     const int threads = time_loop::worker_count();
     std::vector<double> estimate;
     if (options.accurate)
-        compute_accurate_or_stop(model, times, results, estimate, threads);
+        compute_accurate_or_stop(model, times, results, estimate, threads, column_groups(options.inertia, options.gravity, options.viscosity, model));
     else
         time_loop::compute_or_stop(model, times, results, threads);
     write_report(results, field);

@@ -30,14 +30,21 @@ struct RunOptions {
     std::string plot;  // empty: no SVG picture
     bool has_times = false;
     TimeGridOption times;
-    Units units;  // --units L,T: labels and plausibility checks; unnamed by default
-    PlotView plot_view = PlotView::TypeCurve;  // --plot-view
     // The table from the accurate response (converged series, grouped de
     // Hoog inversion with error estimates) instead of the classic one.
     bool accurate = false;
     // A classic run also computes the accurate response and notes on the
     // error stream where its table differs; false skips that check.
     bool check = true;
+    // The water column's inertia and casing friction (the oscillatory
+    // response of highly permeable aquifers), in the input's units: the
+    // effective column length LE (0: no column), g, and the kinematic
+    // viscosity NU (0: no friction). A column implies the accurate table.
+    double inertia = 0.0;
+    double gravity = 0.0;
+    double viscosity = 0.0;
+    Units units;  // --units L,T: labels and plausibility checks; unnamed by default
+    PlotView plot_view = PlotView::TypeCurve;  // --plot-view
 };
 
 }  // namespace slug

@@ -121,6 +121,13 @@ TEST_F(CliTest, UsageErrorsGiveStatus2AndAMessage) {
         {{input, "--times", "1000", "20", "10"}, "200"},
         {{input, "--times", "1000", "2000000000", "2000000000"}, "200"},
         {{input, "--times", "1e-300", "100", "1"}, "--times: TEND/10^NCYCLE, the first of the times, underflows"},
+        {{input, "--inertia", "20"}, "needs --gravity"},
+        {{input, "--inertia", "0", "--gravity", "9.8"}, "--inertia: LE"},
+        {{input, "--inertia", "nan", "--gravity", "9.8"}, "--inertia: LE"},
+        {{input, "--inertia", "20", "--gravity", "-9.8"}, "--gravity: G"},
+        {{input, "--inertia", "20", "--gravity", "9.8", "--viscosity", "-1"}, "--viscosity: NU"},
+        {{input, "--gravity", "9.8"}, "--gravity applies"},
+        {{input, "--viscosity", "1e-6"}, "--viscosity applies"},
         {{input, "--units", "m"}, "--units: expected LENGTH,TIME"},
         {{input, "--units", "yd,s"}, "unknown length unit 'yd'"},
         {{input, "--plot-view", "semilog"}, "no --plot file"},
@@ -161,6 +168,37 @@ TEST_F(CliTest, TimesGridArguments) {
     // The largest grid that fits: 199*1 + 1 = 200 times.
     EXPECT_TRUE(parse({input, "--times", "5", "199", "1"}).run);
     EXPECT_TRUE(parse({input, "--times", "5", "1", "199"}).run);
+}
+
+// The water column: its values taken, the accurate table implied, and a
+// note when it has no friction.
+TEST_F(CliTest, WaterColumnArguments) {
+    const struct {
+        std::vector<std::string> args;
+        double inertia, gravity, viscosity;
+        bool note;
+    } cases[] = {
+        {{input, "--inertia", "20", "--gravity", "9.80665", "--viscosity", "1e-6"}, 20.0, 9.80665, 1e-6, false},
+        {{input, "--inertia", "2.5", "--gravity", "32.174"}, 2.5, 32.174, 0.0, true},
+        {{input, "--inertia", "1", "--gravity", "1", "--viscosity", "0"}, 1.0, 1.0, 0.0, false},
+        // g and water at 20 C from the named units: m,s; ft,min (0.3048 m,
+        // 60 s: g = 9.80665 * 3600 / 0.3048, nu = 1.0034e-6 * 60 / 0.3048^2).
+        {{input, "--inertia", "20", "--units", "m,s"}, 20.0, 9.80665, 1.0034e-6, false},
+        {{input, "--inertia", "20", "--units", "ft,min"}, 20.0, 115826.57480314960, 6.4803e-4, false},
+        {{input, "--inertia", "20", "--units", "m,s", "--gravity", "9.81", "--viscosity", "0"}, 20.0, 9.81, 0.0,
+         false},
+    };
+    for (const auto& c : cases) {
+        CliResult r = parse(c.args);
+        ASSERT_TRUE(r.run) << r.err_text;
+        EXPECT_TRUE(r.options.accurate);
+        EXPECT_EQ(r.options.inertia, c.inertia);
+        // The conversions of the named units: to rounding, and to the 5
+        // digits of the viscosity written above.
+        EXPECT_NEAR(r.options.gravity, c.gravity, 1e-14 * c.gravity);
+        EXPECT_NEAR(r.options.viscosity, c.viscosity, 1e-5 * c.viscosity);
+        EXPECT_EQ(r.err_text.find("no casing friction") != std::string::npos, c.note) << r.err_text;
+    }
 }
 
 }  // namespace

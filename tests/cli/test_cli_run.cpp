@@ -348,5 +348,59 @@ TEST_F(CliRun, AccurateTableHasTheClassicLayoutWithoutTheClamp) {
         EXPECT_EQ(l.rfind("slugwell: H/Ho at time ", 0), 0u) << l;
 }
 
+// The gravel well of tests/data/oscillatory_full.txt (b = screen = 5 m,
+// K = 5e-3 m/s, Ss = 2e-6 /m, rc = rw = 0.05 m, LE = 20 m) as an input file
+// with the reference's times, and those times' exact H/Ho.
+std::string gravel_input(std::vector<double>& exact) {
+    std::ifstream ref(std::string(SLUG_TEST_DATA) + "/oscillatory_full.txt");
+    std::vector<std::string> times;
+    bool in_case = false;
+    for (std::string l; std::getline(ref, l);) {
+        if (l.rfind("case ", 0) == 0) in_case = l.rfind("case gravel_light ", 0) == 0;
+        std::istringstream row(l);
+        std::string key, t;
+        double h;
+        if (in_case && row >> key >> t >> h && key == "value") {
+            times.push_back(t);
+            exact.push_back(h);
+        }
+    }
+    std::istringstream in(read_file(fs::path(SLUG_SOURCE_DIR) / "examples" / "confined.txt"));
+    std::string out;
+    int n = 0;
+    for (std::string l; std::getline(in, l);) {
+        ++n;
+        if (n == 4) l = "  5.0  5.0E-03  5.0E-04  0.0  2.0E-06  0.0";
+        if (n == 10) l = "  0.50  0.050  0.050  0.0  5.0  0.0";
+        if (n == 14) l = "  " + std::to_string(times.size());
+        if (n > 14) break;
+        out += l + "\n";
+    }
+    for (const std::string& t : times) out += "  " + t + "\n";
+    return out;
+}
+
+// --inertia: the accurate table of the oscillating well, its negative heads
+// as computed, the CSV within 1e-8 (the accurate mode's target) of the
+// exact response, the note that the column has no friction.
+TEST_F(CliRun, WaterColumnOscillatesInTheAccurateTable) {
+    std::vector<double> exact;
+    std::ofstream(dir / "gravel.txt") << gravel_input(exact);
+    ASSERT_EQ(exact.size(), 90u);
+    const Outcome r = run("gravel.txt --inertia 20 --gravity 9.80665 --csv g.csv");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "slugwell: note: no --viscosity given and no --units: the water column has no casing friction\n");
+    const auto csv = csv_rows("g.csv");
+    ASSERT_EQ(csv.size(), exact.size());
+    int negative = 0;
+    for (std::size_t i = 0; i < csv.size(); ++i) {
+        EXPECT_NEAR(csv[i][1], exact[i], 1e-8) << "t " << csv[i][0];
+        negative += csv[i][1] < 0.0;
+    }
+    const auto table = table_rows();
+    EXPECT_EQ(std::count_if(table.begin(), table.end(), [](const auto& row) { return row[1] < 0.0; }), negative);
+    EXPECT_GT(negative, 30);
+}
+
 }  // namespace
 }  // namespace slug

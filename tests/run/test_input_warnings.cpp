@@ -103,6 +103,8 @@ TEST(InputWarnings, PhysicalRangesAndTheResponseAgainstTheTimes) {
         {"hardly begun at the last time", {1e-3, 1e-2, 0.05}, {1.0, 0.99, 0.95},
          "H/Ho is still 0.95 at the last time, 0.05"},
         {"times not above 0 are not looked at", {0, 1, 10}, {0.0, 0.5, 0.1}, nullptr},
+        {"an overshoot below zero is not over", {6, 10, 60}, {-0.33, 0.4, -6e-4}, nullptr},
+        {"settled just below zero is over", {60, 600, 3600}, {-0.005, 0, 0}, "H/Ho is already -0.005"},
     };
     for (const auto& c : spans) {
         SCOPED_TRACE(c.what);
