@@ -121,7 +121,7 @@ void finish_inversion(const InversionPlan& plan, std::span<const std::vector<Che
                       std::span<const double> value, std::span<double> error_estimate,
                       const InversionSettings& settings = {});
 
-// damping * growth_allowance * max |value|, the part of the estimates
+// damping * growth_allowance * max |value|, the share of the estimates
 // that stands for the alias of the damped function.
 double alias_allowance(std::span<const double> value, const InversionSettings& settings = {});
 
