@@ -14,6 +14,7 @@
 #include "analyze/analyze.hpp"
 #include "analyze/analyze_report.hpp"
 #include "fio/fio.hpp"
+#include "fio/folder_lock.hpp"
 #include "fit/fit_data.hpp"
 #include "fit/fit_model.hpp"
 #include "fit/record_cli.hpp"
@@ -61,15 +62,6 @@ AnalyzeCliResult usage_error(const std::string& reason) {
     r.status = 2;
     r.err_text = "slugwell analyze: " + reason + "\n" + kUsageLine;
     return r;
-}
-
-bool same_path(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    if (fs::exists(a, ec) && fs::exists(b, ec)) {
-        const bool eq = fs::equivalent(a, b, ec);
-        if (!ec) return eq;
-    }
-    return fs::weakly_canonical(fs::absolute(a, ec), ec) == fs::weakly_canonical(fs::absolute(b, ec), ec);
 }
 
 bool parse_range(const std::string& s, HeadRange& r) {

@@ -1,5 +1,7 @@
 #include "fio/folder_lock.hpp"
 
+#include <filesystem>
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -44,6 +46,15 @@ bool is_same_file(const std::string& a, const std::string& b) {
     struct stat sa {}, sb {};
     if (a.empty() || b.empty() || ::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool same_path(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    if (std::filesystem::exists(a, ec) && std::filesystem::exists(b, ec)) {
+        const bool eq = std::filesystem::equivalent(a, b, ec);
+        if (!ec) return eq;
+    }
+    return std::filesystem::weakly_canonical(std::filesystem::absolute(a, ec), ec) == std::filesystem::weakly_canonical(std::filesystem::absolute(b, ec), ec);
 }
 
 }  // namespace slug

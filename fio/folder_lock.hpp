@@ -23,4 +23,9 @@ std::string lock_working_folder(double seconds = kFolderLockWait);
 // hard links, symbolic links and other spellings count).
 bool is_same_file(const std::string& a, const std::string& b);
 
+// True when both paths name the same file: the same existing file, or, where
+// one does not exist yet (an output to be written), the same absolute path
+// once normalized.
+bool same_path(const std::string& a, const std::string& b);
+
 }  // namespace slug

@@ -84,15 +84,6 @@ FitCliResult usage_error(const std::string& reason) {
     return r;
 }
 
-bool same_path(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    if (fs::exists(a, ec) && fs::exists(b, ec)) {
-        const bool eq = fs::equivalent(a, b, ec);
-        if (!ec) return eq;
-    }
-    return fs::weakly_canonical(fs::absolute(a, ec), ec) == fs::weakly_canonical(fs::absolute(b, ec), ec);
-}
-
 std::vector<std::string> split_commas(const std::string& s) {
     std::vector<std::string> out;
     std::size_t start = 0;
