@@ -393,4 +393,19 @@ InversionGroup refine(const InversionGroup& group) {
     return g;
 }
 
+bool mark_groups_to_refine(const InversionPlan& plan, std::span<const double> value,
+                           std::span<const double> error, int pass, std::vector<bool>& grow,
+                           const InversionSettings& settings) {
+    const double alias = alias_allowance(value, settings);
+    const double floor = settings.target * alias / (settings.damping * settings.growth_allowance) + alias;
+    bool again = false;
+    for (std::size_t g = 0; g < plan.groups.size(); ++g) {
+        grow[g] = false;
+        if (pass == settings.max_refinements) continue;
+        for (int i : plan.groups[g].time_index) grow[g] = grow[g] || !(error[static_cast<std::size_t>(i)] <= floor);
+        again = again || grow[g];
+    }
+    return again;
+}
+
 }  // namespace slug

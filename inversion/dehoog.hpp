@@ -128,6 +128,14 @@ double alias_allowance(std::span<const double> value, const InversionSettings& s
 // The same group with twice the order; its first samples are the group's.
 InversionGroup refine(const InversionGroup& group);
 
+// After pass `pass` of a refined inversion: marks in grow the groups with a
+// time whose estimate exceeds the target beyond the alias allowance (which
+// does not shrink with the order, so only the excess calls for more
+// samples), none after the last refinement. True when any is marked.
+bool mark_groups_to_refine(const InversionPlan& plan, std::span<const double> value,
+                           std::span<const double> error, int pass, std::vector<bool>& grow,
+                           const InversionSettings& settings = {});
+
 struct InversionResult {
     std::vector<double> value;           // f(t[i])
     std::vector<double> error_estimate;  // estimated |error| of value[i]
@@ -156,18 +164,7 @@ InversionResult invert_times(F&& transform, std::span<const double> t, const Inv
         for (std::size_t g = 0; g < ng; ++g)
             checks[g] = invert_group(plan.groups[g], samples[g], plan.times, value, error, settings);
         finish_inversion(plan, checks, value, error, settings);
-        // The alias allowance does not shrink with the order: only what
-        // exceeds the target beyond it calls for more samples.
-        const double alias = alias_allowance(value, settings);
-        const double floor = settings.target * alias / (settings.damping * settings.growth_allowance) + alias;
-        bool again = false;
-        for (std::size_t g = 0; g < ng; ++g) {
-            grow[g] = false;
-            if (pass == settings.max_refinements) continue;
-            for (int i : plan.groups[g].time_index) grow[g] = grow[g] || !(error[i] <= floor);
-            again = again || grow[g];
-        }
-        if (!again) break;
+        if (!mark_groups_to_refine(plan, value, error, pass, grow, settings)) break;
     }
     for (const auto& s : samples) r.samples += static_cast<int>(s.size());
     r.value.assign(value.begin(), value.begin() + static_cast<std::ptrdiff_t>(t.size()));

@@ -195,18 +195,7 @@ AccurateResponse respond(const WellModel& m, std::span<const double> t, const Co
         for (std::size_t g = 0; g < ng; ++g)
             checks[g] = invert_group(plan.groups[g], samples[g].value, plan.times, value, error, settings);
         finish_inversion(plan, checks, value, error, settings);
-        // The refinement of invert_times: only what exceeds the target
-        // beyond the alias allowance calls for more samples.
-        const double alias = alias_allowance(value, settings);
-        const double floor = settings.target * alias / (settings.damping * settings.growth_allowance) + alias;
-        bool again = false;
-        for (std::size_t g = 0; g < ng; ++g) {
-            grow[g] = false;
-            if (pass == settings.max_refinements) continue;
-            for (int i : plan.groups[g].time_index) grow[g] = grow[g] || !(error[i] <= floor);
-            again = again || grow[g];
-        }
-        if (!again) break;
+        if (!mark_groups_to_refine(plan, value, error, pass, grow, settings)) break;
     }
 
     // The pole pair's part, exact at every time (probes included).
