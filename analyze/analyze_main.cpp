@@ -54,7 +54,7 @@ const char* const kFooter =
 
 const char* const kUsageLine =
     "Usage: slugwell analyze INPUT DATA [--normalized] [--csv FILE] [--plot FILE.svg] [--range A,B] "
-    "[--time-unit U] [field-record options]\n"
+    "[--time-unit U] [--units L,T] [field-record options]\n"
     "Run 'slugwell analyze --help' for more information.\n";
 
 AnalyzeCliResult usage_error(const std::string& reason) {
@@ -93,6 +93,9 @@ AnalyzeCliResult parse_analyze_command_line(int argc, const char* const* argv) {
     app.add_option("--range", range, "a head range of your own for the straight-line methods")->type_name("A,B");
     app.add_option("--time-unit", c.time_unit, "time unit named on the plot's axes (default 'time units')")
         ->type_name("U");
+    std::string units;
+    app.add_option("--units", units, "units of the input file, e.g. m,s or ft,min (K also in m/d, ft/d, cm/s)")
+        ->type_name("L,T");
     record_cli.add_to(app);
 
     try {
@@ -115,6 +118,14 @@ AnalyzeCliResult parse_analyze_command_line(int argc, const char* const* argv) {
         c.range = hr;
     }
     if (c.time_unit.empty()) return usage_error("--time-unit: empty name");
+    if (app.count("--units") > 0) {
+        std::string why;
+        const std::optional<Units> u = parse_units(units, why);
+        if (!u) return usage_error("--units: " + why);
+        c.units = *u;
+        // The named time unit labels the axes unless --time-unit says otherwise.
+        if (app.count("--time-unit") == 0) c.time_unit = c.units.time;
+    }
     if (const std::string why = record_cli.apply(c.records); !why.empty()) return usage_error(why);
 
     std::error_code ec;
@@ -182,6 +193,8 @@ int analyze_main(int argc, char** argv) {
     ctx.at_zero = at_zero_text(data, ho, cmd.normalized);
     ctx.time_unit = cmd.time_unit;
     ctx.observations = data.obs.time.size();
+    ctx.units = cmd.units;
+    ctx.thickness = values.well.bb;
 
     std::printf("\nslugwell analyze: %zu observations\n", data.obs.time.size());
     std::fflush(stdout);

@@ -11,6 +11,7 @@
 
 #include "classical/line_fit.hpp"
 #include "records/records.hpp"
+#include "report/units.hpp"
 
 namespace slug {
 
@@ -22,6 +23,7 @@ struct AnalyzeCommand {
     bool normalized = false;
     std::optional<HeadRange> range;  // --range a,b
     std::string time_unit = "time units";
+    Units units;            // --units L,T: K restated in m/d, ft/d, cm/s and T = K*b
     RecordOptions records;  // how DATA is read (records.ho is set from the input file)
 };
 

@@ -59,7 +59,8 @@ std::string analyze_report_text(const AnalyzeContext& ctx, const std::vector<Ana
          (ctx.normalized ? "H/Ho" : "head displacement") + ")\n";
     if (!ctx.normalized) s += "  Ho:          " + g(ctx.ho, 6) + "\n";
     if (!ctx.at_zero.empty()) s += "  at t = 0:    " + ctx.at_zero + "\n";
-    s += "  K in the input's units: length / " + ctx.time_unit + "\n\n";
+    s += ctx.units.named() ? "  K in " + ctx.units.length + "/" + ctx.units.time + "\n\n"
+                           : "  K in the input's units: length / " + ctx.time_unit + "\n\n";
 
     const std::size_t wm = 25, wk = 12, ws = 12;
     s += padr("method", wm) + padr("K", wk) + padr("Ss", ws) + "head range or matched interval\n";
@@ -72,6 +73,7 @@ std::string analyze_report_text(const AnalyzeContext& ctx, const std::vector<Ana
     for (const AnalyzeRow& r : rows) {
         s += r.name + (straight(r) ? ", H/Ho " + head_range_text(r.range) : std::string()) + ":\n";
         if (!r.ok) s += "  NO ESTIMATE: " + r.error + "\n";
+        if (r.ok) s += conductivity_lines(ctx.units, "K", r.k, ctx.thickness, "  ");
         for (const std::string& n : r.notes) s += "  - " + n + "\n";
     }
     return s;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analyze/analyze.hpp"
+#include "report/units.hpp"
 
 namespace slug {
 
@@ -19,6 +20,8 @@ struct AnalyzeContext {
     std::string at_zero;     // the reading at t = 0 beside Ho (empty: none)
     std::string time_unit = "time units";
     std::size_t observations = 0;
+    Units units;             // named: each K restated in m/d, ft/d, cm/s, with T = K*b
+    double thickness = 0.0;  // aquifer thickness b of the input file
 };
 
 // The report: what was read, one table row per method (method, K, Ss, the

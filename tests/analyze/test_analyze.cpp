@@ -233,6 +233,10 @@ TEST(Analyze, ProgramStatusAndFiles) {
     EXPECT_EQ(count(fittest::get_file(dir / "a.csv"), ",estimate,"), 5u);
     EXPECT_NE(out.find("KR and SS fitted from the Hvorslev K"), std::string::npos) << out;
     EXPECT_NE(fittest::get_file(dir / "a.svg").find("</svg>"), std::string::npos);
+    // Named units: each K restated in m/d, ft/d, cm/s, with the transmissivity.
+    EXPECT_EQ(run("input.txt full.csv --units m,s"), 0);
+    for (const char* part : {"  K in m/s\n", " m/d = ", "  T = K*b = "})
+        EXPECT_NE(fittest::get_file(dir / "out.txt").find(part), std::string::npos) << part;
 
     EXPECT_EQ(run("input.txt coarse.csv"), 1);
     const std::string err = fittest::get_file(dir / "err.txt");
