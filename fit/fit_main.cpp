@@ -37,7 +37,9 @@ const char* const kDescription =
     "the input file is run at the times of the observations in DATA and the\n"
     "chosen parameters are adjusted until the computed heads match the\n"
     "measured ones. The values of the input file are the start values and\n"
-    "the fixed values; its list of output times is not used.\n"
+    "the fixed values; its list of output times is not used. The model's\n"
+    "heads are those of the accurate mode (run --accurate); --classic fits\n"
+    "with the heads of the program's classic table instead.\n"
     "DATA: one observation per line, time and head displacement in the units\n"
     "of the input file (blank or comma separated, '#' comments, one header\n"
     "line allowed), or a logger or transducer export read with the field-record\n"
@@ -166,6 +168,7 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
         ->type_name("N");
     app.add_flag("--auto-start", c.options.auto_start, "start KR from the data's Hvorslev time lag, SS from 1e-5");
     app.add_flag("--force", c.options.force, "fit data that fail the data checks");
+    app.add_flag("--classic", c.classic, "forward runs by the classic inversion (the run's table)");
 
     try {
         app.parse(argc, const_cast<char**>(argv));
@@ -305,7 +308,7 @@ int fit_main(int argc, char** argv) {
     const Observations& obs = data.obs;
     std::string error;
 
-    const BaseInput base{values.well, Numerics{}};
+    const BaseInput base{values.well, Numerics{}, cmd.classic};
     if (const std::string why = check_fit_setup(base, obs, cmd.options); !why.empty())
         return fail_fit(cmd, command, why);
 

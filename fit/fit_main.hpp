@@ -25,6 +25,7 @@ struct FitCommand {
     Units units;       // --units: labels, KR in m/d, ft/d, cm/s, plausibility warnings
     PlotView plot_view = PlotView::TypeCurve;  // --plot-view
     FitOptions options;
+    bool classic = false;  // --classic: forward runs by the classic time loop
     RecordOptions records;  // how DATA is read (options.ho is set from the input file)
 };
 

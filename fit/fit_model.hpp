@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "inversion/dehoog.hpp"
 #include "model/well_model.hpp"
 
 namespace slug {
@@ -50,6 +51,10 @@ double get_value(const FitValues& v, FitParam p);
 struct BaseInput {
     WellInput well;
     Numerics numerics;
+    // Forward runs by the classic time loop (the run's table: lapadc at
+    // every time, H/Ho clamped to [0, 1]) instead of the accurate response
+    // (converged series, de Hoog inversion per log cycle, unclamped).
+    bool classic = false;
 };
 
 // The values of the input file that the fit may change.
@@ -67,10 +72,17 @@ FitValues values_from(const BaseInput& base, std::span<const FitParam> params, s
 // input file.
 WellModel model_for(const BaseInput& base, const FitValues& v);
 
-// Runs the model at the given times (any number: they are handed to the
-// time loop in chunks of at most kMaxOutputTimes, the capacity of a run's
-// time list, so that the log records come in the order of such runs) and
-// stores at each the head over the input file's Ho (same order): the
+// The inversion settings of the fit's accurate forward runs, and the model
+// they invert (the series' explicit part left to the tail's bound): heads
+// within about 1e-8 of the run's --accurate table at a third of its cost.
+InversionSettings fit_inversion_settings();
+WellModel accurate_model(WellModel m);
+
+// Runs the model at the given times and stores at each the head over the
+// input file's Ho (same order): by the accurate response
+// (run/accurate_response.hpp), or with base.classic by the classic time
+// loop (in chunks of at most kMaxOutputTimes, the capacity of a run's time
+// list, so that the log records come in the order of such runs); the
 // model's H/Ho at the time since the slug, times - v.t0, scaled by
 // v.ho / Ho when the initial displacement is estimated. A time at or
 // before the slug gives 1. Returns false with a message when a value is not

@@ -64,7 +64,7 @@ FitParam param_of(const std::string& word) {
 
 PyFitResult fit(const Well& well, const RealArray& times, const RealArray& heads,
                 const std::vector<std::string>& params, bool normalized, const py::object& bounds,
-                int max_iterations) {
+                int max_iterations, bool accurate) {
     PyFitResult out;
     out.obs = observations(times, heads);
     out.normalized = normalized;
@@ -80,7 +80,7 @@ PyFitResult fit(const Well& well, const RealArray& times, const RealArray& heads
             opt.bounds.push_back({param_of(py::str(key)), range.first, range.second});
         }
     }
-    const BaseInput base{well.input, Numerics{}};
+    const BaseInput base{well.input, Numerics{}, !accurate};
     if (const std::string why = check_fit_setup(base, out.obs, opt); !why.empty()) raise(PyExc_ValueError, why);
     WriteCapture records;
     {
@@ -164,6 +164,9 @@ bounds : dict of str to (float, float), optional
     Lower and upper bound (0 < lower < upper) of estimated parameters.
 max_iterations : int, default 100
     Iteration limit of the solver (``--max-iter``).
+accurate : bool, default True
+    Forward runs by the accurate response; False fits with the heads of the
+    classic table (``--classic``).
 
 Returns
 -------
@@ -237,7 +240,7 @@ void bind_fit(py::module_& m) {
 
     m.def("fit", &fit, py::arg("well"), py::arg("times"), py::arg("heads"),
           py::arg("params") = std::vector<std::string>{"kr", "ss"}, py::arg("normalized") = false,
-          py::arg("bounds") = py::none(), py::kw_only(), py::arg("max_iterations") = 100, kFitDoc);
+          py::arg("bounds") = py::none(), py::kw_only(), py::arg("max_iterations") = 100, py::arg("accurate") = true, kFitDoc);
 }
 
 }  // namespace slug::python

@@ -128,7 +128,8 @@ OscillatoryPole column_pole(const WellModel& m, const InertialGroups& groups, lo
     }
 }
 
-AccurateResponse respond(const WellModel& m, std::span<const double> t, const Column& column, int threads);
+AccurateResponse respond(const WellModel& m, std::span<const double> t, const Column& column,
+                         const InversionSettings& settings, int threads);
 
 }  // namespace
 
@@ -137,15 +138,20 @@ AccurateResponse accurate_response(const WellModel& m, std::span<const double> t
 }
 
 AccurateResponse accurate_response(const WellModel& m, std::span<const double> t, int threads) {
-    return respond(m, t, Column{}, threads);
+    return respond(m, t, Column{}, InversionSettings{}, threads);
 }
 
 AccurateResponse accurate_response(const WellModel& m, std::span<const double> t, const InertialGroups& groups,
                                    int threads) {
+    return accurate_response(m, t, groups, InversionSettings{}, threads);
+}
+
+AccurateResponse accurate_response(const WellModel& m, std::span<const double> t, const InertialGroups& groups,
+                                   const InversionSettings& settings, int threads) {
     Column column{groups, {}};
     long search_calls = 0;
     if (!t.empty()) column.pole = column_pole(m, groups, search_calls);
-    AccurateResponse r = respond(m, t, column, threads);
+    AccurateResponse r = respond(m, t, column, settings, threads);
     r.pole = column.pole;
     r.transform_calls += search_calls;
     return r;
@@ -153,7 +159,8 @@ AccurateResponse accurate_response(const WellModel& m, std::span<const double> t
 
 namespace {
 
-AccurateResponse respond(const WellModel& m, std::span<const double> t, const Column& column, int threads) {
+AccurateResponse respond(const WellModel& m, std::span<const double> t, const Column& column,
+                         const InversionSettings& settings, int threads) {
     AccurateResponse r;
     if (t.empty()) return r;
     // The dimensionless times t/TC; one that underflows to 0 or overflows
@@ -174,7 +181,6 @@ AccurateResponse respond(const WellModel& m, std::span<const double> t, const Co
     r.h_over_ho.assign(t.size(), std::numeric_limits<double>::quiet_NaN());
     r.error_estimate.assign(t.size(), std::numeric_limits<double>::infinity());
     if (td.empty()) return r;
-    const InversionSettings settings;
     InversionPlan plan = plan_inversion(td, settings);
     const std::size_t n = plan.times.size(), ng = plan.groups.size();
     std::vector<double> value(n), error(n);

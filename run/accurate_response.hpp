@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "inversion/dehoog.hpp"
 #include "model/inertial_well.hpp"
 #include "model/well_model.hpp"
 
@@ -44,6 +45,13 @@ AccurateResponse accurate_response(const WellModel& m, std::span<const double> t
 // through |dF/dF0|. Zero groups: the same bits as without them.
 AccurateResponse accurate_response(const WellModel& m, std::span<const double> t, const InertialGroups& groups,
                                    int threads);
+
+// The same with the inversion's settings given (inversion/dehoog.hpp)
+// instead of the run's: a caller that needs less than the run's 1e-8, such
+// as a fit, whose misfit is set by the noise of its data, takes fewer
+// samples (see fit_inversion_settings). The estimates hold as before.
+AccurateResponse accurate_response(const WellModel& m, std::span<const double> t, const InertialGroups& groups,
+                                   const InversionSettings& settings, int threads);
 
 // The same on the run's threads (time_loop::worker_count()).
 AccurateResponse accurate_response(const WellModel& m, std::span<const double> t);

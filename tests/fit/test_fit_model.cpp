@@ -8,6 +8,7 @@
 
 #include "fit/fit_model.hpp"
 #include "model/test_models.hpp"
+#include "run/accurate_response.hpp"
 #include "run/time_loop.hpp"
 #include "test_fit_support.hpp"
 
@@ -73,7 +74,8 @@ TEST(FitModel, AnisotropyIsHeldEstimatedOrGivenAsRatio) {
 }
 
 TEST(FitModel, ResultsAreThoseOfTheTimeLoopInAnyNumberOfChunks) {
-    const slug::BaseInput base = fittest::load(fittest::kWaterTableSkin);
+    slug::BaseInput base = fittest::load(fittest::kWaterTableSkin);
+    base.classic = true;
     const FitValues v = slug::base_values(base);
     // 250 times: one full list of 200 and a second of 50.
     const std::vector<double> times = fittest::log_times(0.2, 400.0, 250);
@@ -93,6 +95,21 @@ TEST(FitModel, ResultsAreThoseOfTheTimeLoopInAnyNumberOfChunks) {
     // A plausible response: starts near 1 and falls.
     EXPECT_GT(all.front(), 0.95);
     EXPECT_LT(all.back(), 0.05);
+}
+
+// By default the forward run is the accurate response with the fit's
+// lighter settings: within 1e-8 of the run's --accurate heads (its own
+// estimate is below 1e-6 of the largest |f|, and the examples measure
+// 2e-9), and off the classic table by the classic inversion's error.
+TEST(FitModel, DefaultForwardRunIsTheAccurateResponse) {
+    const slug::BaseInput base = fittest::load(fittest::kWaterTableSkin);
+    const FitValues v = slug::base_values(base);
+    const std::vector<double> times = fittest::log_times(0.2, 400.0, 40);
+    std::vector<double> fit;
+    std::string err;
+    ASSERT_TRUE(slug::forward_ratio(base, v, times, fit, err)) << err;
+    const slug::AccurateResponse run = slug::accurate_response(slug::model_for(base, v), times, 1);
+    for (std::size_t i = 0; i < times.size(); ++i) EXPECT_NEAR(fit[i], run.h_over_ho[i], 1e-8) << "time " << times[i];
 }
 
 TEST(FitModel, ParameterNames) {
