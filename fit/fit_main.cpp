@@ -208,6 +208,7 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
         const std::optional<Units> u = parse_units(units, why);
         if (!u) return usage_error("--units: " + why);
         c.units = *u;
+        c.options.metres_per_length = u->metres_per_length;
     }
     if (app.count("--plot-view") > 0) {
         const std::optional<PlotView> v = parse_plot_view(view);

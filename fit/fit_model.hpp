@@ -74,7 +74,8 @@ WellModel model_for(const BaseInput& base, const FitValues& v);
 
 // The inversion settings of the fit's accurate forward runs, and the model
 // they invert (the series' explicit part left to the tail's bound): heads
-// within about 1e-8 of the run's --accurate table at a third of its cost.
+// within 1e-6 (measured: 1e-8) of the run's --accurate table at about 40 %
+// of its cost.
 InversionSettings fit_inversion_settings();
 WellModel accurate_model(WellModel m);
 

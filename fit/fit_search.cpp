@@ -74,8 +74,14 @@ std::vector<FitBound> search_bounds(const BaseInput& base, const Observations& o
         // A skin may be far less permeable than the formation.
         case FitParam::HKS: b.lo = 1.0e-6 * kr_centre; b.hi = 1.0e2 * kr_centre; break;
         // Specific storage of aquifers from compressible clay to rock, per
-        // metre (Domenico and Mifflin, Water Resour. Res. 1 (1965) 563-576).
-        case FitParam::SS: b.lo = 1.0e-7; b.hi = 1.0e-2; break;
+        // metre (Domenico and Mifflin, Water Resour. Res. 1 (1965) 563-576),
+        // restated per length unit when that is named (per foot: x 0.3048).
+        case FitParam::SS: {
+            const double per_unit = opt.metres_per_length > 0.0 ? opt.metres_per_length : 1.0;
+            b.lo = 1.0e-7 * per_unit;
+            b.hi = 1.0e-2 * per_unit;
+            break;
+        }
         // Specific yield of unconsolidated deposits (Johnson, USGS WSP 1662-D,
         // 1967) with a margin.
         case FitParam::SY: b.lo = 1.0e-3; b.hi = 0.5; break;

@@ -743,6 +743,12 @@ FitResult run_fit(const BaseInput& base, const Observations& obs, const FitOptio
         notes.push_back(note);
     }
     const std::vector<FitBound> bounds = search_bounds(base, obs, opt, start);
+    const bool ss_default = std::find(opt.params.begin(), opt.params.end(), FitParam::SS) != opt.params.end() &&
+                            std::none_of(opt.bounds.begin(), opt.bounds.end(),
+                                         [](const FitBound& b) { return b.param == FitParam::SS; });
+    if (ss_default && !(opt.metres_per_length > 0.0))
+        notes.push_back("SS is searched within the range per metre (1e-7 ... 1e-2); with lengths in another unit "
+                        "name it with --units or give --bound ss=LO,HI");
     pb.tr.resize(m);
     std::vector<double> u0(m);
     for (std::size_t j = 0; j < m; ++j) {

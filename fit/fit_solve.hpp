@@ -42,6 +42,9 @@ struct FitOptions {
     bool force = false;
     // Threads of the search (0: the time loop's worker_count()).
     int threads = 0;
+    // Size of the input's length unit in metres (--units); 0: not named,
+    // the default bounds of SS are then those per metre.
+    double metres_per_length = 0.0;
 };
 
 struct FitResult {

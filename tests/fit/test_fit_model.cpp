@@ -98,9 +98,9 @@ TEST(FitModel, ResultsAreThoseOfTheTimeLoopInAnyNumberOfChunks) {
 }
 
 // By default the forward run is the accurate response with the fit's
-// lighter settings: within 1e-8 of the run's --accurate heads (its own
-// estimate is below 1e-6 of the largest |f|, and the examples measure
-// 2e-9), and off the classic table by the classic inversion's error.
+// lighter settings: within 1e-6 of the run's --accurate heads, the target
+// to which the fit's inversion refines its estimate (the examples measure
+// 1e-8), where the classic table is off by up to 1e-2.
 TEST(FitModel, DefaultForwardRunIsTheAccurateResponse) {
     const slug::BaseInput base = fittest::load(fittest::kWaterTableSkin);
     const FitValues v = slug::base_values(base);
@@ -109,7 +109,7 @@ TEST(FitModel, DefaultForwardRunIsTheAccurateResponse) {
     std::string err;
     ASSERT_TRUE(slug::forward_ratio(base, v, times, fit, err)) << err;
     const slug::AccurateResponse run = slug::accurate_response(slug::model_for(base, v), times, 1);
-    for (std::size_t i = 0; i < times.size(); ++i) EXPECT_NEAR(fit[i], run.h_over_ho[i], 1e-8) << "time " << times[i];
+    for (std::size_t i = 0; i < times.size(); ++i) EXPECT_NEAR(fit[i], run.h_over_ho[i], 1e-6) << "time " << times[i];
 }
 
 TEST(FitModel, ParameterNames) {

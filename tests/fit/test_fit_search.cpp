@@ -201,6 +201,24 @@ TEST(FitSearch, InitialDisplacementAndTimeShiftAreEstimated) {
     }
 }
 
+// The default range of SS is that of aquifers per metre, restated per
+// length unit when --units names it (SS is per length).
+TEST(FitSearch, DefaultBoundsOfSsFollowTheLengthUnit) {
+    const slug::BaseInput base = fittest::load(fittest::kConfined);
+    FitValues start = slug::base_values(base);
+    const slug::Observations obs = fittest::synthetic(base, start, fittest::log_times(0.5, 60.0, 12));
+    start.ss = 1e-6;  // inside every range (a start outside widens it)
+    for (const double unit : {0.0, 1.0, 0.3048, 0.01}) {
+        FitOptions opt;
+        opt.params = {FitParam::SS};
+        opt.metres_per_length = unit;
+        const std::vector<slug::FitBound> b = slug::search_bounds(base, obs, opt, start);
+        const double per = unit > 0.0 ? unit : 1.0;
+        EXPECT_DOUBLE_EQ(b[0].lo, 1e-7 * per) << unit;
+        EXPECT_DOUBLE_EQ(b[0].hi, 1e-2 * per) << unit;
+    }
+}
+
 // The standard errors against an independent computation: GSL's
 // covariance (J^T J)^-1 of a Jacobian formed here, scaled by
 // SSR/(n - m), on exact model data with a fixed perturbation.
