@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -49,8 +50,9 @@ const char* const kFooter =
     "kzkr, the ratio KZ/KR; when neither is estimated the input's ratio is\n"
     "held while KR moves), hks (skin conductivity, input with a skin), sy,\n"
     "u1 and u2 (alias ua1, ua2: the unsaturated zone's decay rates), ho (the\n"
-    "initial displacement, when the nominal Ho is uncertain) and t0 (the time\n"
-    "of the slug on the data's clock). All but t0 are estimated as logarithms\n"
+    "initial displacement, when the nominal Ho is uncertain), t0 (the time\n"
+    "of the slug on the data's clock) and le (the water column's effective\n"
+    "length, below). All but t0 are estimated as logarithms\n"
     "and start from the input file's values (KR from the data's Hvorslev time\n"
     "lag when the input's is more than 10 times away, or with --auto-start).\n"
     "The search samples the bounds (--starts) and runs the local solver from\n"
@@ -64,6 +66,13 @@ const char* const kFooter =
     "unless --force. Exit status: 0 after a converged, reliable fit; 1 when the\n"
     "fit failed (FIT FAILED), cannot be trusted (FIT UNRELIABLE) or a file\n"
     "could not be written; 2 for a wrong command line.\n"
+    "--inertia LE gives the model the water column in the well (LE its\n"
+    "effective length, the input's length unit): the oscillatory response of\n"
+    "highly permeable aquifers, heads through zero included; le in --params\n"
+    "estimates it (from --inertia, else from the period and decay of the\n"
+    "data's first minimum). Needs g in the input's units: --gravity G, or\n"
+    "--units; --viscosity NU adds laminar casing friction (default water at\n"
+    "20 C when --units are given).\n"
     "--units L,T names the units of the input file (e.g. m,s): the report adds\n"
     "KR in m/d, ft/d and cm/s and T = KR*b. --plot-view: typecurve (default),\n"
     "semilog or both.\n"
@@ -74,6 +83,7 @@ const char* const kFooter =
 const char* const kUsageLine =
     "Usage: slugwell fit INPUT DATA [--params LIST] [--bound NAME=LO,HI] "
     "[--normalized] [--csv FILE] [--plot FILE.svg] [--plot-view VIEW] [--units L,T] [--report FILE]\n"
+    "    [--inertia LE] [--gravity G] [--viscosity NU]\n"
     "    [field-record options]\n"
     "Run 'slugwell fit --help' for more information.\n";
 
@@ -166,6 +176,13 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
         ->type_name("N");
     app.add_flag("--auto-start", c.options.auto_start, "start KR from the data's Hvorslev time lag, SS from 1e-5");
     app.add_flag("--force", c.options.force, "fit data that fail the data checks");
+    CLI::Option* inertia =
+        app.add_option("--inertia", c.column.effective_length, "water column's effective length (start of le)")
+            ->type_name("LE");
+    CLI::Option* gravity =
+        app.add_option("--gravity", c.column.gravity, "g in the input's length and time units")->type_name("G");
+    CLI::Option* viscosity =
+        app.add_option("--viscosity", c.column.viscosity, "kinematic viscosity: casing friction")->type_name("NU");
 
     try {
         app.parse(argc, const_cast<char**>(argv));
@@ -184,7 +201,7 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
     c.options.params.clear();
     for (const std::string& w : split_commas(params)) {
         const std::optional<FitParam> p = parse_fit_param(w);
-        if (!p) return usage_error("--params: unknown parameter '" + w + "' (use kr, ss, kz, kzkr, hks, sy, u1, u2, ho, t0)");
+        if (!p) return usage_error("--params: unknown parameter '" + w + "' (use kr, ss, kz, kzkr, hks, sy, u1, u2, ho, t0, le)");
         c.options.params.push_back(*p);
     }
     for (const std::string& b : bounds) {
@@ -211,6 +228,34 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
         if (!v) return usage_error("--plot-view: expected typecurve, semilog or both, got '" + view + "'");
         if (c.plot.empty()) return usage_error("--plot-view: no --plot file to draw");
         c.plot_view = *v;
+    }
+    // The water column: with --inertia, or with le among the parameters.
+    // g and the viscosity of water at 20 C (1.0016 mPa s over 998.21
+    // kg/m^3: 1.0034e-6 m^2/s) come from the named units unless given.
+    const bool le_estimated =
+        std::find(c.options.params.begin(), c.options.params.end(), FitParam::LE) != c.options.params.end();
+    if (inertia->count() > 0 || le_estimated) {
+        if (inertia->count() > 0 && !(std::isfinite(c.column.effective_length) && c.column.effective_length > 0.0))
+            return usage_error("--inertia: LE must be a positive number");
+        if (gravity->count() == 0 && !c.units.named())
+            return usage_error(std::string(inertia->count() > 0 ? "--inertia" : "--params le") +
+                               " needs --gravity G, the acceleration of gravity in the input's length and time "
+                               "units (9.80665 for m and s), or --units L,T: the input file does not state its units");
+        if (gravity->count() == 0) c.column.gravity = gravity_in(c.units);
+        if (!(std::isfinite(c.column.gravity) && c.column.gravity > 0.0))
+            return usage_error("--gravity: G must be a positive number");
+        if (viscosity->count() > 0 && !(std::isfinite(c.column.viscosity) && c.column.viscosity >= 0.0))
+            return usage_error("--viscosity: NU must be a number not below 0");
+        if (viscosity->count() == 0 && c.units.named()) {
+            const double l = c.units.metres_per_length;
+            c.column.viscosity = 1.0034e-6 / (l * l) * c.units.seconds_per_time;
+        } else if (viscosity->count() == 0) {
+            c.notes += "note: no --viscosity given and no --units: the water column has no casing friction\n";
+        }
+        c.column.friction_length = c.column.effective_length;
+    } else if (gravity->count() > 0 || viscosity->count() > 0) {
+        return usage_error(std::string(gravity->count() > 0 ? "--gravity" : "--viscosity") +
+                           " applies to the water column (--inertia LE or --params ...,le)");
     }
     if (app.count("--starts") > 0 && c.options.starts < 0) return usage_error("--starts: must be 0 or more");
     c.options.max_iterations = max_iter;
@@ -305,7 +350,8 @@ int fit_main(int argc, char** argv) {
     const Observations& obs = data.obs;
     std::string error;
 
-    const BaseInput base{values.well, Numerics{}};
+    const BaseInput base{values.well, Numerics{}, cmd.column};
+    if (!cmd.notes.empty()) std::fprintf(stderr, "slugwell fit: %s", cmd.notes.c_str());
     if (const std::string why = check_fit_setup(base, obs, cmd.options); !why.empty())
         return fail_fit(cmd, command, why);
 
@@ -388,6 +434,8 @@ int fit_main(int argc, char** argv) {
             if (cmd.units.named()) {
                 if (p == FitParam::KR || p == FitParam::KZ || p == FitParam::HKS)
                     unit = " " + cmd.units.length + "/" + cmd.units.time;
+                else if (p == FitParam::LE)
+                    unit = " " + cmd.units.length;
                 else if (p == FitParam::SS || p == FitParam::U1 || p == FitParam::U2)
                     unit = " 1/" + cmd.units.length;
             }

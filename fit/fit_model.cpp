@@ -8,11 +8,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <stdexcept>
 
 #include "fio/fio.hpp"
 #include "fit/fit_data.hpp"
 #include "model/laplace_head.hpp"
 #include "report/model_log.hpp"
+#include "run/accurate_response.hpp"
 #include "run/run_options.hpp"
 #include "run/time_loop.hpp"
 
@@ -30,7 +32,7 @@ constexpr ParamInfo kParams[] = {
     {FitParam::KR, "kr", "KR"},   {FitParam::SS, "ss", "SS"},   {FitParam::KZ, "kz", "KZ"},
     {FitParam::KZKR, "kzkr", "KZ/KR"}, {FitParam::HKS, "hks", "HKS"}, {FitParam::SY, "sy", "SY"},
     {FitParam::U1, "u1", "U1"},   {FitParam::U2, "u2", "U2"},   {FitParam::HO, "ho", "HO"},
-    {FitParam::T0, "t0", "T0"},
+    {FitParam::T0, "t0", "T0"},   {FitParam::LE, "le", "LE"},
 };
 
 const ParamInfo& info(FitParam p) {
@@ -66,6 +68,7 @@ double get_value(const FitValues& v, FitParam p) {
     case FitParam::U2: return v.u2;
     case FitParam::HO: return v.ho;
     case FitParam::T0: return v.t0;
+    case FitParam::LE: return v.le;
     }
     return 0.0;
 }
@@ -81,6 +84,7 @@ FitValues base_values(const BaseInput& base) {
     v.u2 = base.well.u2;
     v.ho = base.well.ho;
     v.t0 = 0.0;
+    v.le = base.column.effective_length;
     return v;
 }
 
@@ -101,6 +105,7 @@ FitValues values_from(const BaseInput& base, std::span<const FitParam> params, s
         case FitParam::U2: v.u2 = x[i]; break;
         case FitParam::HO: v.ho = x[i]; break;
         case FitParam::T0: v.t0 = x[i]; break;
+        case FitParam::LE: v.le = x[i]; break;
         }
     }
     if (!kz_set) v.kz = kzkr * v.kr;
@@ -141,12 +146,27 @@ bool forward_ratio_quiet(const BaseInput& base, const FitValues& v, std::span<co
         error = "the observation times are not increasing";
         return false;
     }
-    time_loop::Results r;
-    for (std::size_t start = 0; start < since.size(); start += kMaxOutputTimes) {
-        const std::size_t m = std::min<std::size_t>(kMaxOutputTimes, since.size() - start);
-        time_loop::compute_results(model, std::span<const double>(since).subspan(start, m), r, threads);
-        // The loop stores its results from the last time to the first.
-        for (std::size_t k = 0; k < m; ++k) ratio[first + start + m - 1 - k] = r.ratio[k];
+    if (v.le > 0.0 && !since.empty()) {
+        // The well with its water column: the accurate response, whose
+        // pole pair carries the oscillation exactly over any number of
+        // periods. The friction acts over the column's own length.
+        const WaterColumn column{v.le, v.le, base.column.gravity, base.column.viscosity};
+        try {
+            const AccurateResponse a =
+                accurate_response(model, since, inertial_groups(column, model.RC, model.TC), threads);
+            for (std::size_t k = 0; k < since.size(); ++k) ratio[first + k] = a.h_over_ho[k];
+        } catch (const std::invalid_argument& e) {
+            error = e.what();
+            return false;
+        }
+    } else if (v.le <= 0.0) {
+        time_loop::Results r;
+        for (std::size_t start = 0; start < since.size(); start += kMaxOutputTimes) {
+            const std::size_t m = std::min<std::size_t>(kMaxOutputTimes, since.size() - start);
+            time_loop::compute_results(model, std::span<const double>(since).subspan(start, m), r, threads);
+            // The loop stores its results from the last time to the first.
+            for (std::size_t k = 0; k < m; ++k) ratio[first + start + m - 1 - k] = r.ratio[k];
+        }
     }
     for (std::size_t i = 0; i < times.size(); ++i) {
         ratio[i] *= scale;

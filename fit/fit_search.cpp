@@ -23,7 +23,60 @@ namespace {
 // H/Ho at the basic time lag.
 constexpr double kLagRatio = 0.36787944117144233;  // e^-1
 
+// Overshoot below which a record is not read as oscillating: a logger's
+// scatter and drift near the static level are a few 1e-3 of Ho.
+constexpr double kOvershoot = 0.01;
+
+// K of the Hvorslev shape factor of the input's well for a basic time
+// lag t0 (0 when the geometry is unusable).
+double shape_factor_k(const BaseInput& base, double t0) {
+    const WellInput& w = base.well;
+    const WellGeometry g = geometry_from_input({w.bb, w.kr, w.kz, w.hks, w.sy, w.rw, w.rc, w.zpd, w.zpl, w.ds});
+    if (!check_geometry(g).empty() || !(t0 > 0.0)) return 0.0;
+    const double k = hvorslev_k(g.rc, g.screen_length(), g.outer_radius(), std::sqrt(1.0 / g.kz_over_kr), t0);
+    return std::isfinite(k) && k > 0.0 ? k : 0.0;
+}
+
 }  // namespace
+
+OscillationStart oscillation_start(const BaseInput& base, const Observations& obs, bool normalized) {
+    OscillationStart o;
+    const double g = base.column.gravity;
+    if (!(g > 0.0) || !std::isfinite(g)) return o;
+    const std::size_t n = obs.time.size();
+    const auto y = [&](std::size_t i) { return normalized ? obs.value[i] : obs.value[i] / base.well.ho; };
+    std::size_t i = 0;
+    while (i < n && !(y(i) < 0.0)) ++i;
+    // The lowest reading of the first stretch below zero.
+    std::size_t k = n;
+    for (; i < n && y(i) < 0.0; ++i)
+        if (k == n || y(i) < y(k)) k = i;
+    if (k == n || !(y(k) < -kOvershoot)) return o;
+    double t1 = obs.time[k], y1 = y(k);
+    if (k > 0 && k + 1 < n) {
+        // The parabola through the lowest reading and its neighbours.
+        const double ta = obs.time[k - 1], tb = obs.time[k], tc = obs.time[k + 1];
+        const double ya = y(k - 1), yb = y(k), yc = y(k + 1);
+        const double d1 = (yb - ya) / (tb - ta), d2 = (yc - yb) / (tc - tb);
+        const double c2 = (d2 - d1) / (tc - ta);
+        if (c2 > 0.0) {
+            const double tv = 0.5 * (ta + tb) - d1 / (2.0 * c2);
+            if (tv > ta && tv < tc) {
+                t1 = tv;
+                y1 = std::min(yb, yb + d1 * (tv - tb) + c2 * (tv - ta) * (tv - tb));
+            }
+        }
+    }
+    if (!(t1 > 0.0)) return o;
+    o.found = true;
+    o.t_min = t1;
+    o.y_min = y1;
+    o.omega_d = std::acos(-1.0) / t1;
+    o.gamma = -y1 < 1.0 ? -std::log(-y1) / t1 : 0.0;
+    o.le = g / (o.omega_d * o.omega_d + o.gamma * o.gamma);
+    o.kr = o.gamma > 0.0 ? shape_factor_k(base, 2.0 * o.le * o.gamma / g) : 0.0;
+    return o;
+}
 
 double hvorslev_start_kr(const BaseInput& base, const Observations& obs, bool normalized) {
     const WellInput& w = base.well;
@@ -45,9 +98,26 @@ double hvorslev_start_kr(const BaseInput& base, const Observations& obs, bool no
     return 0.0;
 }
 
+bool fit_has_column(const BaseInput& base, const FitOptions& opt) {
+    return base.column.effective_length > 0.0 ||
+           std::find(opt.params.begin(), opt.params.end(), FitParam::LE) != opt.params.end();
+}
+
+double data_start_kr(const BaseInput& base, const Observations& obs, const FitOptions& opt, std::string* source) {
+    if (fit_has_column(base, opt)) {
+        const OscillationStart o = oscillation_start(base, obs, opt.normalized);
+        if (o.found && o.kr > 0.0) {
+            if (source) *source = "the decay of the data's oscillation (first minimum)";
+            return o.kr;
+        }
+    }
+    if (source) *source = "the Hvorslev basic time lag of the data (time at which H/Ho = 0.37)";
+    return hvorslev_start_kr(base, obs, opt.normalized);
+}
+
 std::vector<FitBound> search_bounds(const BaseInput& base, const Observations& obs, const FitOptions& opt,
                                     const FitValues& start) {
-    const double kr_data = hvorslev_start_kr(base, obs, opt.normalized);
+    const double kr_data = data_start_kr(base, obs, opt);
     const double kr_centre = kr_data > 0.0 ? kr_data : start.kr;
     std::vector<FitBound> out;
     for (FitParam p : opt.params) {
@@ -90,6 +160,9 @@ std::vector<FitBound> search_bounds(const BaseInput& base, const Observations& o
             b.lo = -std::max(10.0 * obs.time.front(), 0.01 * obs.time.back());
             b.hi = 0.99 * obs.time.front();
             break;
+        // The effective length of a column from the screen's share of a
+        // short well to hundreds of times that.
+        case FitParam::LE: b.lo = 1.0e-2 * v; b.hi = 1.0e2 * v; break;
         }
         if (p != FitParam::T0) {
             // Widened to hold the start value.

@@ -148,7 +148,10 @@ std::vector<std::string> check_fit_data(const BaseInput& base, const Observation
                                 shown(obs.time[top]) +
                                 "), above 1.05 times: a displacement cannot exceed the initial one; are the data "
                                 "H/Ho (--normalized), or in another length unit than HO?");
-    } else if (2 * opposite > n) {
+    } else if (2 * opposite > n && !fit_has_column(base, opt)) {
+        // (A well with a water column overshoots below zero: heads of the
+        // other sign are its oscillation, and only the first peak is
+        // bounded by Ho.)
         out.push_back("most observations have the sign opposite to that of HO = " + shown(ho) +
                       ": a falling-head test has HO > 0 and positive displacements, a rising-head test HO < 0 and "
                       "negative ones");
