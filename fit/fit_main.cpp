@@ -364,6 +364,8 @@ int fit_main(int argc, char** argv) {
     rc.at_zero = at_zero_text(data, ho, cmd.options.normalized);
     rc.units = cmd.units;
     rc.thickness = values.well.bb;
+    rc.gravity = cmd.column.gravity;
+    rc.viscosity = cmd.column.viscosity;
 
     std::printf("\nslugwell fit: %zu observations, estimating", obs.time.size());
     for (FitParam p : cmd.options.params) std::printf(" %s", std::string(fit_param_label(p)).c_str());

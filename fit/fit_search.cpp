@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "classical/geometry.hpp"
+#include "classical/high_k.hpp"
 #include "classical/hvorslev.hpp"
 #include "fit/fit_limits.hpp"
 #include "fit/fit_solve.hpp"
@@ -43,37 +44,17 @@ OscillationStart oscillation_start(const BaseInput& base, const Observations& ob
     OscillationStart o;
     const double g = base.column.gravity;
     if (!(g > 0.0) || !std::isfinite(g)) return o;
-    const std::size_t n = obs.time.size();
-    const auto y = [&](std::size_t i) { return normalized ? obs.value[i] : obs.value[i] / base.well.ho; };
-    std::size_t i = 0;
-    while (i < n && !(y(i) < 0.0)) ++i;
-    // The lowest reading of the first stretch below zero.
-    std::size_t k = n;
-    for (; i < n && y(i) < 0.0; ++i)
-        if (k == n || y(i) < y(k)) k = i;
-    if (k == n || !(y(k) < -kOvershoot)) return o;
-    double t1 = obs.time[k], y1 = y(k);
-    if (k > 0 && k + 1 < n) {
-        // The parabola through the lowest reading and its neighbours.
-        const double ta = obs.time[k - 1], tb = obs.time[k], tc = obs.time[k + 1];
-        const double ya = y(k - 1), yb = y(k), yc = y(k + 1);
-        const double d1 = (yb - ya) / (tb - ta), d2 = (yc - yb) / (tc - tb);
-        const double c2 = (d2 - d1) / (tc - ta);
-        if (c2 > 0.0) {
-            const double tv = 0.5 * (ta + tb) - d1 / (2.0 * c2);
-            if (tv > ta && tv < tc) {
-                t1 = tv;
-                y1 = std::min(yb, yb + d1 * (tv - tb) + c2 * (tv - ta) * (tv - tb));
-            }
-        }
-    }
-    if (!(t1 > 0.0)) return o;
+    std::vector<double> y(obs.value);
+    if (!normalized)
+        for (double& v : y) v /= base.well.ho;
+    const FirstMinimum m = first_minimum(obs.time, y, kOvershoot);
+    if (!m.found) return o;
     o.found = true;
-    o.t_min = t1;
-    o.y_min = y1;
-    o.omega_d = std::acos(-1.0) / t1;
-    o.gamma = -y1 < 1.0 ? -std::log(-y1) / t1 : 0.0;
-    o.le = g / (o.omega_d * o.omega_d + o.gamma * o.gamma);
+    o.t_min = m.time;
+    o.y_min = m.ratio;
+    o.omega_d = m.omega_d;
+    o.gamma = m.gamma;
+    o.le = g / m.omega0_squared();
     o.kr = o.gamma > 0.0 ? shape_factor_k(base, 2.0 * o.le * o.gamma / g) : 0.0;
     return o;
 }
