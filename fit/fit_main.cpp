@@ -75,7 +75,8 @@ const char* const kFooter =
     "20 C when --units are given).\n"
     "--units L,T names the units of the input file (e.g. m,s): the report adds\n"
     "KR in m/d, ft/d and cm/s and T = KR*b. --plot-view: typecurve (default),\n"
-    "semilog or both.\n"
+    "semilog, both or linear (H/Ho against linear time with the zero line, for\n"
+    "an oscillating record).\n"
     "\n"
     "Example:\n"
     "  slugwell fit input.txt heads.csv --params kr,ss --plot fit.svg\n";
@@ -170,7 +171,7 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
     record_cli.add_to(app);
     std::string units, view;
     app.add_option("--units", units, "units of the input file, e.g. m,s or ft,min")->type_name("L,T");
-    app.add_option("--plot-view", view, "typecurve (default), semilog or both")->type_name("VIEW");
+    app.add_option("--plot-view", view, "typecurve (default), semilog, both or linear")->type_name("VIEW");
     app.add_option("--starts", c.options.starts,
                    "starts of the global search (default 8 per parameter, at least 16; 0: local fit only)")
         ->type_name("N");
@@ -225,7 +226,7 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
     }
     if (app.count("--plot-view") > 0) {
         const std::optional<PlotView> v = parse_plot_view(view);
-        if (!v) return usage_error("--plot-view: expected typecurve, semilog or both, got '" + view + "'");
+        if (!v) return usage_error("--plot-view: expected typecurve, semilog, both or linear, got '" + view + "'");
         if (c.plot.empty()) return usage_error("--plot-view: no --plot file to draw");
         c.plot_view = *v;
     }
@@ -387,7 +388,13 @@ int fit_main(int argc, char** argv) {
     if (r.ok && !cmd.plot.empty()) {
         const double a = std::log10(obs.time.front()), b = std::log10(obs.time.back());
         const int n = obs.time.size() > 1 ? 121 : 1;
-        for (int i = 0; i < n; ++i) curve_t.push_back(std::pow(10.0, n > 1 ? a + (b - a) * i / (n - 1) : a));
+        // The linear view spaces the curve evenly in time (an oscillation
+        // keeps its period to the end); the others in log time.
+        const bool linear = cmd.plot_view == PlotView::Linear;
+        const double t0 = obs.time.front(), t1 = obs.time.back();
+        for (int i = 0; i < n; ++i)
+            curve_t.push_back(linear ? (n > 1 ? t0 + (t1 - t0) * i / (n - 1) : t0)
+                                     : std::pow(10.0, n > 1 ? a + (b - a) * i / (n - 1) : a));
         std::string err;
         try {
             if (!forward_ratio(base, r.values, curve_t, curve_r, err)) {
