@@ -81,7 +81,7 @@ BENCHMARK(BM_LightChecked)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()
 // The accurate response of a gravel well (KR = 0.02 m/s, KZ/KR = 4, SS =
 // 1e-5 1/m, a 1 m screen in 2 m, RC = 0.05 m, RW = 0.1 m) at 60 times over
 // four periods of its water column (LE = 10 m, g = 9.80665 m/s^2, no
-// friction; C_D about 0.2, eleven zero crossings), serial: the forward run
+// friction; C_D about 0.2, eight zero crossings), serial: the forward run
 // of a fit for le. Arg 1: with the column; 0: the same times without it.
 // Counters: the transform calls and whether the pole pair was taken out.
 void BM_ColumnAccurate(benchmark::State& state) {
