@@ -224,7 +224,15 @@ std::vector<AnalyzeRow> analyze_record(const WellInput& in, const Observations& 
     const std::string start_text =
         hvorslev_ok ? "the Hvorslev K = " + num(k_start) : "the input's KR = " + num(k_start) + " (no Hvorslev K)";
     for (AnalyzeRow& r : model_rows(in, obs, settings, k_start, start_text)) rows.push_back(std::move(r));
-    if (std::optional<AnalyzeRow> r = high_k_row(in, obs, settings)) rows.push_back(std::move(*r));
+    if (std::optional<AnalyzeRow> r = high_k_row(in, obs, settings)) {
+        // The type-curve models have no water column: on a record that
+        // oscillates they fit a monotone curve through the oscillation.
+        for (AnalyzeRow& m : rows)
+            if (m.method == AnalyzeMethod::Cbp || m.method == AnalyzeMethod::Kgs || m.method == AnalyzeMethod::Full)
+                m.notes.push_back("the record oscillates and this model has no water column: see the high-K row, "
+                                  "or fit the column with 'slugwell fit ... --params kr,le'");
+        rows.push_back(std::move(*r));
+    }
     return rows;
 }
 

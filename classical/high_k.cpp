@@ -80,7 +80,7 @@ double oscillator_head(double cd, double td) {
     }
     // Overdamped: roots r1,2 = -a +- s of r^2 + cd r + 1 = 0.
     const double s = std::sqrt((a - 1.0) * (a + 1.0));
-    const double r1 = -a + s, r2 = -1.0 / r1;  // r1 r2 = 1, without cancellation
+    const double r2 = -(a + s), r1 = 1.0 / r2;  // r1 r2 = 1: r1 = -a + s without cancellation
     return (r1 * std::exp(r2 * td) - r2 * std::exp(r1 * td)) / (r1 - r2);
 }
 

@@ -735,6 +735,8 @@ FitResult run_fit(const BaseInput& base, const Observations& obs, const FitOptio
     std::string kr_source;
     const double kr_data = data_start_kr(base, obs, opt, &kr_source);
     const bool kr_estimated = std::find(opt.params.begin(), opt.params.end(), FitParam::KR) != opt.params.end();
+    if (std::find(opt.params.begin(), opt.params.end(), FitParam::LE) != opt.params.end() && start.le > 0.0)
+        notes.push_back("start: LE = " + shown(start.le) + " (--inertia)");
     if (std::find(opt.params.begin(), opt.params.end(), FitParam::LE) != opt.params.end() && !(start.le > 0.0)) {
         // The column's length from the data's period and decay, else from
         // the well.
@@ -816,8 +818,9 @@ FitResult run_fit(const BaseInput& base, const Observations& obs, const FitOptio
                 lo[j] = std::max(lo[j], std::log(kr_data / 30.0));
                 hi[j] = std::min(hi[j], std::log(kr_data * 30.0));
             }
-            // The column's period fixes LE within a factor of about two
-            // (the aquifer's reactance shifts the frequency; Kipp 1985).
+            // The record's period fixes LE within a factor of about two
+            // (the aquifer's reactance shifts the frequency; Kipp 1985):
+            // the starts cover a factor of ten either side of its start.
             if (opt.params[j] == FitParam::LE && !given) {
                 lo[j] = std::max(lo[j], std::log(start.le / 10.0));
                 hi[j] = std::min(hi[j], std::log(start.le * 10.0));
