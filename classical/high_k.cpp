@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "classical/hvorslev.hpp"
 
@@ -47,6 +48,13 @@ FirstMinimum first_minimum(std::span<const double> time, std::span<const double>
     for (; i < n && ratio[i] < 0.0; ++i)
         if (k == n || ratio[i] < ratio[k]) k = i;
     if (k == n || !(ratio[k] < -min_overshoot)) return m;
+    if (n >= 5) {
+        std::vector<double> d2;
+        for (std::size_t j = 1; j + 1 < n; ++j) d2.push_back(std::fabs(ratio[j + 1] - 2.0 * ratio[j] + ratio[j - 1]));
+        std::nth_element(d2.begin(), d2.begin() + static_cast<std::ptrdiff_t>(d2.size() / 2), d2.end());
+        m.scatter = d2[d2.size() / 2] / (0.6745 * std::sqrt(6.0));
+        if (!(-ratio[k] > 5.0 * m.scatter)) return m;
+    }
     double t1 = time[k], w1 = ratio[k];
     if (k > 0 && k + 1 < n) {
         // The parabola through the lowest reading and its neighbours
@@ -91,7 +99,7 @@ HighKResult high_k(std::span<const double> time, std::span<const double> ratio, 
     for (std::size_t i = 1; i < n; ++i) r.crossings += (ratio[i - 1] > 0.0) != (ratio[i] > 0.0);
     const FirstMinimum m = first_minimum(time.first(n), ratio.first(n));
     if (!m.found) {
-        r.error = "the record does not oscillate (no head below -0.01 Ho): the high-K model is for "
+        r.error = "the record does not oscillate (no head below -0.01 Ho clear of its scatter): the high-K model is for "
                   "underdamped (oscillatory) responses";
         return r;
     }

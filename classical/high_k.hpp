@@ -31,13 +31,21 @@ namespace slug {
 // at wd t1 = pi with w = -exp(-gamma t1), so that the record's own damped
 // angular frequency and decay rate follow (in the record's time unit):
 //   wd = pi/t1,  gamma = -ln(-w1)/t1,  g/Le = wd^2 + gamma^2.
-// found is false when no reading lies below -min_overshoot.
+// found is false when no reading lies below -min_overshoot, or when the
+// dip is not clear of the record's scatter: deeper than five times its
+// standard deviation, estimated from the median absolute second difference
+// of the readings (Gaussian noise of deviation s gives second differences
+// of deviation sqrt(6) s, whose median absolute value is 0.6745 times
+// that). A smooth oscillation sampled a dozen times per period has second
+// differences of about a tenth of its amplitude and passes; a monotone
+// record whose noisy tail dips below zero does not.
 struct FirstMinimum {
     bool found = false;
     double time = 0.0;     // t1
     double ratio = 0.0;    // w1 = H/Ho there (< 0)
     double omega_d = 0.0;  // pi/t1
     double gamma = 0.0;    // -ln(-w1)/t1 (0 when w1 <= -1)
+    double scatter = 0.0;  // the record's scatter (standard deviation of its noise)
     double omega0_squared() const { return omega_d * omega_d + gamma * gamma; }
 };
 FirstMinimum first_minimum(std::span<const double> time, std::span<const double> ratio,

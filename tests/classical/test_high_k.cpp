@@ -5,6 +5,7 @@
 // oscillate, or an unknown g, give no estimate with the reason.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <map>
@@ -98,6 +99,15 @@ TEST(HighK, LumpedColumnsGiveBackTheirDampingLengthAndConductivity) {
         EXPECT_NEAR(r.k / (c.v.at("kr") * shape / c.v.at("omega0")), 1.0, 1e-8);
         EXPECT_GT(r.crossings, 5);
     }
+    // A monotone record whose tail scatters below zero (noise of
+    // deviation 0.01 Ho, dips to -0.03) is not an oscillation.
+    std::vector<double> t, y;
+    for (int i = 1; i <= 200; ++i) {
+        t.push_back(0.1 * i);
+        y.push_back(std::exp(-0.1 * i / 2.0) + 0.01 * std::sqrt(2.0) * std::sin(2.3 * i * i));
+    }
+    EXPECT_LT(*std::min_element(y.begin(), y.end()), -0.01);
+    EXPECT_FALSE(slug::first_minimum(t, y).found);
     // An oscillating record without g gives no estimate.
     const LumpedCase& c = cases.at("underdamped_light");
     const slug::HighKResult none = slug::high_k(c.time, c.ratio, well_of(c), 0.0, 0.0);
