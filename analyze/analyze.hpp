@@ -17,7 +17,9 @@
 
 namespace slug {
 
-enum class AnalyzeMethod { Hvorslev, BouwerRice, Cbp, Kgs, Full };
+// HighK: the damped oscillator of the water column (Springer and Gelhar
+// 1991; Butler 1998), a row only for a record that oscillates.
+enum class AnalyzeMethod { Hvorslev, BouwerRice, Cbp, Kgs, Full, HighK };
 
 // One row of the table: a method's estimate, or why it gave none.
 struct AnalyzeRow {
@@ -44,11 +46,17 @@ struct AnalyzeRow {
     // penetrating well makes KGS the CBP model; a confined input without
     // skin makes the full model the KGS model): its fit is repeated here.
     bool repeats = false;
+
+    // The high-K row: the fitted damping parameter, effective column
+    // length and the g they were fitted with (its curve is the oscillator's).
+    double cd = 0.0, le = 0.0, gravity = 0.0;
 };
 
 struct AnalyzeSettings {
     bool normalized = false;          // observations are H/Ho
     std::optional<HeadRange> range;   // --range: extra straight-line rows
+    double gravity = 0.0;             // g in the input's units (0: not known), for the high-K row
+    double viscosity = 0.0;           // kinematic viscosity of the water (0: no casing friction)
 };
 
 // The model of each type-curve method made from the input: CBP has a
@@ -74,9 +82,14 @@ std::vector<AnalyzeRow> straight_line_rows(const WellInput& in, const Observatio
 std::vector<AnalyzeRow> model_rows(const WellInput& in, const Observations& obs, const AnalyzeSettings& settings,
                                    double k_start, const std::string& start_text);
 
+// The high-K row of a record that oscillates (falls below -0.01 Ho):
+// classical/high_k.hpp with settings.gravity and settings.viscosity;
+// nothing for a record that does not.
+std::optional<AnalyzeRow> high_k_row(const WellInput& in, const Observations& obs, const AnalyzeSettings& settings);
+
 // All rows, in the order of the table: the straight-line rows, then the
 // model rows started from the Hvorslev K (the input's KR when Hvorslev
-// gives none).
+// gives none), then the high-K row when the record oscillates.
 std::vector<AnalyzeRow> analyze_record(const WellInput& in, const Observations& obs, const AnalyzeSettings& settings);
 
 // A model curve of the picture: H/Ho at log-spaced times.

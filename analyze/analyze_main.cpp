@@ -36,7 +36,11 @@ const char* const kDescription =
     "(1998) recommended head ranges (0.15-0.25, 0.20-0.30) and over --range;\n"
     "least-squares fits of K and Ss with the model of Cooper, Bredehoeft &\n"
     "Papadopulos (1967) (confined, full screen), the KGS model (Hyder et al.\n"
-    "1994: confined, the input's screen and KZ/KR) and the input's full model.\n"
+    "1994: confined, the input's screen and KZ/KR) and the input's full model;\n"
+    "for a record that oscillates (heads below zero: a highly permeable\n"
+    "aquifer), the high-K model of Springer & Gelhar (1991) and Butler (1998),\n"
+    "the damped oscillator of the water column fitted for C_D and Le (needs g:\n"
+    "--units or --gravity G; --viscosity NU for the casing friction).\n"
     "INPUT and DATA as for 'slugwell fit' (the input's list of output times is\n"
     "not used).\n";
 
@@ -54,7 +58,7 @@ const char* const kFooter =
 
 const char* const kUsageLine =
     "Usage: slugwell analyze INPUT DATA [--normalized] [--csv FILE] [--plot FILE.svg] [--range A,B] "
-    "[--time-unit U] [--units L,T] [field-record options]\n"
+    "[--time-unit U] [--units L,T] [--gravity G] [--viscosity NU]\n    [field-record options]\n"
     "Run 'slugwell analyze --help' for more information.\n";
 
 AnalyzeCliResult usage_error(const std::string& reason) {
@@ -97,6 +101,12 @@ AnalyzeCliResult parse_analyze_command_line(int argc, const char* const* argv) {
     app.add_option("--units", units, "units of the input file, e.g. m,s or ft,min (K also in m/d, ft/d, cm/s)")
         ->type_name("L,T");
     record_cli.add_to(app);
+    CLI::Option* gravity =
+        app.add_option("--gravity", c.gravity, "g in the input's units (the high-K row of an oscillating record)")
+            ->type_name("G");
+    CLI::Option* viscosity =
+        app.add_option("--viscosity", c.viscosity, "kinematic viscosity: casing friction of the high-K row")
+            ->type_name("NU");
 
     try {
         app.parse(argc, const_cast<char**>(argv));
@@ -127,6 +137,15 @@ AnalyzeCliResult parse_analyze_command_line(int argc, const char* const* argv) {
         if (app.count("--time-unit") == 0) c.time_unit = c.units.time;
     }
     if (const std::string why = record_cli.apply(c.records); !why.empty()) return usage_error(why);
+    // g and the viscosity of water at 20 C (1.0034e-6 m^2/s) from the named
+    // units unless given.
+    if (gravity->count() > 0 && !(std::isfinite(c.gravity) && c.gravity > 0.0))
+        return usage_error("--gravity: G must be a positive number");
+    if (viscosity->count() > 0 && !(std::isfinite(c.viscosity) && c.viscosity >= 0.0))
+        return usage_error("--viscosity: NU must be a number not below 0");
+    if (gravity->count() == 0 && c.units.named()) c.gravity = gravity_in(c.units);
+    if (viscosity->count() == 0 && c.units.named())
+        c.viscosity = 1.0034e-6 / (c.units.metres_per_length * c.units.metres_per_length) * c.units.seconds_per_time;
 
     std::error_code ec;
     for (const std::string* f : {&c.input, &c.data}) {
@@ -198,7 +217,7 @@ int analyze_main(int argc, char** argv) {
 
     std::printf("\nslugwell analyze: %zu observations\n", data.obs.time.size());
     std::fflush(stdout);
-    const std::vector<AnalyzeRow> rows = analyze_record(values.well, data.obs, {cmd.normalized, cmd.range});
+    const std::vector<AnalyzeRow> rows = analyze_record(values.well, data.obs, {cmd.normalized, cmd.range, cmd.gravity, cmd.viscosity});
     const std::string text = analyze_report_text(ctx, rows);
     std::fputs(("\n" + text).c_str(), stdout);
     std::fflush(stdout);

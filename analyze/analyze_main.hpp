@@ -25,6 +25,8 @@ struct AnalyzeCommand {
     std::string time_unit = "time units";
     Units units;            // --units L,T: K restated in m/d, ft/d, cm/s and T = K*b
     RecordOptions records;  // how DATA is read (records.ho is set from the input file)
+    double gravity = 0.0;    // --gravity, or from --units (0: not known)
+    double viscosity = 0.0;  // --viscosity, or water at 20 C under --units
 };
 
 // Outcome of parsing: when run is false the caller prints out_text /

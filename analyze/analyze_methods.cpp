@@ -15,6 +15,7 @@
 
 #include "classical/bouwer_rice.hpp"
 #include "classical/geometry.hpp"
+#include "classical/high_k.hpp"
 #include "classical/hvorslev.hpp"
 
 namespace slug {
@@ -45,6 +46,7 @@ const char* method_name(AnalyzeMethod m) {
     case AnalyzeMethod::Cbp: return "CBP (1967)";
     case AnalyzeMethod::Kgs: return "KGS (Hyder et al. 1994)";
     case AnalyzeMethod::Full: return "full model";
+    case AnalyzeMethod::HighK: return "high-K (Springer-Gelhar)";
     }
     return "";
 }
@@ -192,6 +194,29 @@ std::vector<AnalyzeRow> model_rows(const WellInput& in, const Observations& obs,
     return rows;
 }
 
+std::optional<AnalyzeRow> high_k_row(const WellInput& in, const Observations& obs, const AnalyzeSettings& settings) {
+    const std::vector<double> ratio = observed_ratio(obs, in.ho, settings.normalized);
+    if (!first_minimum(obs.time, ratio).found) return std::nullopt;
+    const HighKResult h = high_k(obs.time, ratio, well_geometry(in), settings.gravity, settings.viscosity);
+    AnalyzeRow row;
+    row.method = AnalyzeMethod::HighK;
+    row.name = method_name(AnalyzeMethod::HighK);
+    row.ok = h.ok;
+    row.error = h.error;
+    row.points = obs.time.size();
+    row.t_first = obs.time.front();
+    row.t_last = obs.time.back();
+    if (h.ok) {
+        row.k = h.k;
+        row.rmse = settings.normalized ? h.rmse : h.rmse * std::fabs(in.ho);
+        row.cd = h.cd;
+        row.le = h.le;
+        row.gravity = settings.gravity;
+    }
+    for (const Note& n : h.notes) row.notes.push_back(n.text);
+    return row;
+}
+
 std::vector<AnalyzeRow> analyze_record(const WellInput& in, const Observations& obs, const AnalyzeSettings& settings) {
     std::vector<AnalyzeRow> rows = straight_line_rows(in, obs, settings);
     const bool hvorslev_ok = rows.front().ok;
@@ -199,6 +224,15 @@ std::vector<AnalyzeRow> analyze_record(const WellInput& in, const Observations& 
     const std::string start_text =
         hvorslev_ok ? "the Hvorslev K = " + num(k_start) : "the input's KR = " + num(k_start) + " (no Hvorslev K)";
     for (AnalyzeRow& r : model_rows(in, obs, settings, k_start, start_text)) rows.push_back(std::move(r));
+    if (std::optional<AnalyzeRow> r = high_k_row(in, obs, settings)) {
+        // The type-curve models have no water column: on a record that
+        // oscillates they fit a monotone curve through the oscillation.
+        for (AnalyzeRow& m : rows)
+            if (m.method == AnalyzeMethod::Cbp || m.method == AnalyzeMethod::Kgs || m.method == AnalyzeMethod::Full)
+                m.notes.push_back("the record oscillates and this model has no water column: see the high-K row, "
+                                  "or fit the column with 'slugwell fit ... --params kr,le'");
+        rows.push_back(std::move(*r));
+    }
     return rows;
 }
 
@@ -211,6 +245,13 @@ std::vector<AnalyzeCurve> model_curves(const std::vector<AnalyzeRow>& rows, cons
     for (int i = 0; i < n; ++i) t.push_back(std::pow(10.0, n > 1 ? a + (b - a) * i / (n - 1) : a));
     for (const AnalyzeRow& r : rows) {
         if (!r.ok || r.method == AnalyzeMethod::Hvorslev || r.method == AnalyzeMethod::BouwerRice) continue;
+        if (r.method == AnalyzeMethod::HighK) {
+            // The oscillator in its own time t sqrt(g/Le).
+            AnalyzeCurve c{r.method, r.name, t, {}};
+            for (double ti : t) c.ratio.push_back(oscillator_head(r.cd, ti * std::sqrt(r.gravity / r.le)));
+            curves.push_back(std::move(c));
+            continue;
+        }
         // A row that repeats the fit of the row before has its curve.
         if (r.repeats && !curves.empty()) {
             curves.back().label += ", " + r.name;

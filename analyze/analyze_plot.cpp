@@ -34,6 +34,7 @@ const char* colour(AnalyzeMethod m) {
     case AnalyzeMethod::Cbp: return "#c0392b";
     case AnalyzeMethod::Kgs: return "#27ae60";
     case AnalyzeMethod::Full: return "#2c3e50";
+    case AnalyzeMethod::HighK: return "#2980b9";
     }
     return "black";
 }
@@ -45,6 +46,7 @@ const char* key(AnalyzeMethod m) {
     case AnalyzeMethod::Cbp: return "cbp";
     case AnalyzeMethod::Kgs: return "kgs";
     case AnalyzeMethod::Full: return "full";
+    case AnalyzeMethod::HighK: return "high-k";
     }
     return "";
 }

@@ -78,6 +78,33 @@ BENCHMARK(BM_LightClassic)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()
 BENCHMARK(BM_LightAccurate)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LightChecked)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The accurate response of a gravel well (KR = 0.02 m/s, KZ/KR = 4, SS =
+// 1e-5 1/m, a 1 m screen in 2 m, RC = 0.05 m, RW = 0.1 m) at 60 times over
+// four periods of its water column (LE = 10 m, g = 9.80665 m/s^2, no
+// friction; C_D about 0.2, eight zero crossings), serial: the forward run
+// of a fit for le. Arg 1: with the column; 0: the same times without it.
+// Counters: the transform calls and whether the pole pair was taken out.
+void BM_ColumnAccurate(benchmark::State& state) {
+    slug::WellInput in;
+    in.bb = 2.0, in.kr = 0.02, in.kz = 0.08, in.ss = 1.0e-5, in.u1 = 1.0, in.u2 = 1.0;
+    in.ho = 0.5, in.rw = 0.1, in.rc = 0.05, in.zpd = 0.5, in.zpl = 1.5;
+    const slug::WellModel m = slug::make_well_model(in);
+    std::vector<double> t;
+    for (int i = 1; i <= 60; ++i) t.push_back(0.4 * i);
+    const slug::InertialGroups g =
+        state.range(0) == 1 ? slug::inertial_groups(slug::WaterColumn{10.0, 10.0, 9.80665, 0.0}, m.RC, m.TC)
+                            : slug::InertialGroups{};
+    slug::AccurateResponse r;
+    for (auto _ : state) {
+        r = slug::accurate_response(m, t, g, 1);
+        benchmark::DoNotOptimize(r.h_over_ho.data());
+    }
+    state.counters["times"] = static_cast<double>(t.size());
+    state.counters["calls"] = static_cast<double>(r.transform_calls);
+    state.counters["pole"] = r.pole.found ? 1 : 0;
+}
+BENCHMARK(BM_ColumnAccurate)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -43,7 +43,9 @@ const char* const kFooter =
     "--plot draws H/Ho against time on a logarithmic time axis, titled\n"
     "with the input file's title line.\n"
     "--plot-view chooses the type curve (H/Ho against log time, the\n"
-    "default), the semi-log view (log H/Ho against time) or both.\n"
+    "default), the semi-log view (log H/Ho against time), both, or the\n"
+    "linear view (H/Ho against time with the zero line: an oscillating\n"
+    "column, --inertia).\n"
     "--units L,T names the length and time units of the input file (L: m,\n"
     "cm, mm, km, ft, in; T: s, min, h, d). Nothing is converted: the CSV\n"
     "header and the picture carry the units, and values far outside\n"
@@ -161,7 +163,7 @@ CliResult parse_command_line(int argc, const char* const* argv) {
     viscosity->type_name("NU");
     std::string units, view;
     app.add_option("--units", units, "units of the input file, e.g. m,s or ft,min")->type_name("L,T");
-    app.add_option("--plot-view", view, "typecurve (default), semilog or both")->type_name("VIEW");
+    app.add_option("--plot-view", view, "typecurve (default), semilog, both or linear")->type_name("VIEW");
 
     try {
         // CLI11 wants a mutable argv in some versions; it does not write
@@ -214,7 +216,7 @@ CliResult parse_command_line(int argc, const char* const* argv) {
     }
     if (app.count("--plot-view") > 0) {
         const std::optional<PlotView> v = parse_plot_view(view);
-        if (!v) return usage_error("--plot-view: expected typecurve, semilog or both, got '" + view + "'");
+        if (!v) return usage_error("--plot-view: expected typecurve, semilog, both or linear, got '" + view + "'");
         if (app.count("--plot") == 0) return usage_error("--plot-view: no --plot file to draw");
         o.plot_view = *v;
     }

@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -51,8 +52,9 @@ const char* const kFooter =
     "kzkr, the ratio KZ/KR; when neither is estimated the input's ratio is\n"
     "held while KR moves), hks (skin conductivity, input with a skin), sy,\n"
     "u1 and u2 (alias ua1, ua2: the unsaturated zone's decay rates), ho (the\n"
-    "initial displacement, when the nominal Ho is uncertain) and t0 (the time\n"
-    "of the slug on the data's clock). All but t0 are estimated as logarithms\n"
+    "initial displacement, when the nominal Ho is uncertain), t0 (the time\n"
+    "of the slug on the data's clock) and le (the water column's effective\n"
+    "length, below). All but t0 are estimated as logarithms\n"
     "and start from the input file's values (KR from the data's Hvorslev time\n"
     "lag when the input's is more than 10 times away, or with --auto-start).\n"
     "The search samples the bounds (--starts) and runs the local solver from\n"
@@ -66,9 +68,17 @@ const char* const kFooter =
     "unless --force. Exit status: 0 after a converged, reliable fit; 1 when the\n"
     "fit failed (FIT FAILED), cannot be trusted (FIT UNRELIABLE) or a file\n"
     "could not be written; 2 for a wrong command line.\n"
+    "--inertia LE gives the model the water column in the well (LE its\n"
+    "effective length, the input's length unit): the oscillatory response of\n"
+    "highly permeable aquifers, heads through zero included; le in --params\n"
+    "estimates it (from --inertia, else from the period and decay of the\n"
+    "data's first minimum). Needs g in the input's units: --gravity G, or\n"
+    "--units; --viscosity NU adds laminar casing friction (default water at\n"
+    "20 C when --units are given).\n"
     "--units L,T names the units of the input file (e.g. m,s): the report adds\n"
     "KR in m/d, ft/d and cm/s and T = KR*b. --plot-view: typecurve (default),\n"
-    "semilog or both.\n"
+    "semilog, both or linear (H/Ho against linear time with the zero line, for\n"
+    "an oscillating record).\n"
     "\n"
     "Example:\n"
     "  slugwell fit input.txt heads.csv --params kr,ss --plot fit.svg\n";
@@ -76,6 +86,7 @@ const char* const kFooter =
 const char* const kUsageLine =
     "Usage: slugwell fit INPUT DATA [--params LIST] [--bound NAME=LO,HI] "
     "[--normalized] [--csv FILE] [--plot FILE.svg] [--plot-view VIEW] [--units L,T] [--report FILE]\n"
+    "    [--inertia LE] [--gravity G] [--viscosity NU]\n"
     "    [field-record options]\n"
     "Run 'slugwell fit --help' for more information.\n";
 
@@ -162,13 +173,20 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
     record_cli.add_to(app);
     std::string units, view;
     app.add_option("--units", units, "units of the input file, e.g. m,s or ft,min")->type_name("L,T");
-    app.add_option("--plot-view", view, "typecurve (default), semilog or both")->type_name("VIEW");
+    app.add_option("--plot-view", view, "typecurve (default), semilog, both or linear")->type_name("VIEW");
     app.add_option("--starts", c.options.starts,
                    "starts of the global search (default 8 per parameter, at least 16; 0: local fit only)")
         ->type_name("N");
     app.add_flag("--auto-start", c.options.auto_start, "start KR from the data's Hvorslev time lag, SS from 1e-5");
     app.add_flag("--force", c.options.force, "fit data that fail the data checks");
     app.add_flag("--classic", c.classic, "forward runs by the classic inversion (the run's table)");
+    CLI::Option* inertia =
+        app.add_option("--inertia", c.column.effective_length, "water column's effective length (start of le)")
+            ->type_name("LE");
+    CLI::Option* gravity =
+        app.add_option("--gravity", c.column.gravity, "g in the input's length and time units")->type_name("G");
+    CLI::Option* viscosity =
+        app.add_option("--viscosity", c.column.viscosity, "kinematic viscosity: casing friction")->type_name("NU");
 
     try {
         app.parse(argc, const_cast<char**>(argv));
@@ -187,7 +205,7 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
     c.options.params.clear();
     for (const std::string& w : split_commas(params)) {
         const std::optional<FitParam> p = parse_fit_param(w);
-        if (!p) return usage_error("--params: unknown parameter '" + w + "' (use kr, ss, kz, kzkr, hks, sy, u1, u2, ho, t0)");
+        if (!p) return usage_error("--params: unknown parameter '" + w + "' (use kr, ss, kz, kzkr, hks, sy, u1, u2, ho, t0, le)");
         c.options.params.push_back(*p);
     }
     for (const std::string& b : bounds) {
@@ -212,10 +230,41 @@ FitCliResult parse_fit_command_line(int argc, const char* const* argv) {
     }
     if (app.count("--plot-view") > 0) {
         const std::optional<PlotView> v = parse_plot_view(view);
-        if (!v) return usage_error("--plot-view: expected typecurve, semilog or both, got '" + view + "'");
+        if (!v) return usage_error("--plot-view: expected typecurve, semilog, both or linear, got '" + view + "'");
         if (c.plot.empty()) return usage_error("--plot-view: no --plot file to draw");
         c.plot_view = *v;
     }
+    // The water column: with --inertia, or with le among the parameters.
+    // g and the viscosity of water at 20 C (1.0016 mPa s over 998.21
+    // kg/m^3: 1.0034e-6 m^2/s) come from the named units unless given.
+    const bool le_estimated =
+        std::find(c.options.params.begin(), c.options.params.end(), FitParam::LE) != c.options.params.end();
+    if (inertia->count() > 0 || le_estimated) {
+        if (inertia->count() > 0 && !(std::isfinite(c.column.effective_length) && c.column.effective_length > 0.0))
+            return usage_error("--inertia: LE must be a positive number");
+        if (gravity->count() == 0 && !c.units.named())
+            return usage_error(std::string(inertia->count() > 0 ? "--inertia" : "--params le") +
+                               " needs --gravity G, the acceleration of gravity in the input's length and time "
+                               "units (9.80665 for m and s), or --units L,T: the input file does not state its units");
+        if (gravity->count() == 0) c.column.gravity = gravity_in(c.units);
+        if (!(std::isfinite(c.column.gravity) && c.column.gravity > 0.0))
+            return usage_error("--gravity: G must be a positive number");
+        if (viscosity->count() > 0 && !(std::isfinite(c.column.viscosity) && c.column.viscosity >= 0.0))
+            return usage_error("--viscosity: NU must be a number not below 0");
+        if (viscosity->count() == 0 && c.units.named()) {
+            const double l = c.units.metres_per_length;
+            c.column.viscosity = 1.0034e-6 / (l * l) * c.units.seconds_per_time;
+        } else if (viscosity->count() == 0) {
+            c.notes += "note: no --viscosity given and no --units: the water column has no casing friction\n";
+        }
+        c.column.friction_length = c.column.effective_length;
+    } else if (gravity->count() > 0 || viscosity->count() > 0) {
+        return usage_error(std::string(gravity->count() > 0 ? "--gravity" : "--viscosity") +
+                           " applies to the water column (--inertia LE or --params ...,le)");
+    }
+    if (c.classic && (inertia->count() > 0 || le_estimated))
+        return usage_error("--classic: the classic inversion has no water column (--inertia LE or --params ...,le): "
+                           "leave out --classic");
     if (app.count("--starts") > 0 && c.options.starts < 0) return usage_error("--starts: must be 0 or more");
     c.options.max_iterations = max_iter;
 
@@ -309,7 +358,8 @@ int fit_main(int argc, char** argv) {
     const Observations& obs = data.obs;
     std::string error;
 
-    const BaseInput base{values.well, Numerics{}, cmd.classic};
+    const BaseInput base{values.well, Numerics{}, cmd.column, cmd.classic};
+    if (!cmd.notes.empty()) std::fprintf(stderr, "slugwell fit: %s", cmd.notes.c_str());
     if (const std::string why = check_fit_setup(base, obs, cmd.options); !why.empty())
         return fail_fit(cmd, command, why);
 
@@ -322,6 +372,8 @@ int fit_main(int argc, char** argv) {
     rc.at_zero = at_zero_text(data, ho, cmd.options.normalized);
     rc.units = cmd.units;
     rc.thickness = values.well.bb;
+    rc.gravity = cmd.column.gravity;
+    rc.viscosity = cmd.column.viscosity;
 
     std::printf("\nslugwell fit: %zu observations, estimating", obs.time.size());
     for (FitParam p : cmd.options.params) std::printf(" %s", std::string(fit_param_label(p)).c_str());
@@ -343,7 +395,13 @@ int fit_main(int argc, char** argv) {
     if (r.ok && !cmd.plot.empty()) {
         const double a = std::log10(obs.time.front()), b = std::log10(obs.time.back());
         const int n = obs.time.size() > 1 ? 121 : 1;
-        for (int i = 0; i < n; ++i) curve_t.push_back(std::pow(10.0, n > 1 ? a + (b - a) * i / (n - 1) : a));
+        // The linear view spaces the curve evenly in time (an oscillation
+        // keeps its period to the end); the others in log time.
+        const bool linear = cmd.plot_view == PlotView::Linear;
+        const double t0 = obs.time.front(), t1 = obs.time.back();
+        for (int i = 0; i < n; ++i)
+            curve_t.push_back(linear ? (n > 1 ? t0 + (t1 - t0) * i / (n - 1) : t0)
+                                     : std::pow(10.0, n > 1 ? a + (b - a) * i / (n - 1) : a));
         std::string err;
         try {
             if (!forward_ratio(base, r.values, curve_t, curve_r, err)) {
@@ -392,6 +450,8 @@ int fit_main(int argc, char** argv) {
             if (cmd.units.named()) {
                 if (p == FitParam::KR || p == FitParam::KZ || p == FitParam::HKS)
                     unit = " " + cmd.units.length + "/" + cmd.units.time;
+                else if (p == FitParam::LE)
+                    unit = " " + cmd.units.length;
                 else if (p == FitParam::SS || p == FitParam::U1 || p == FitParam::U2)
                     unit = " 1/" + cmd.units.length;
             }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fit/fit_solve.hpp"
+#include "model/inertial_well.hpp"
 #include "records/records.hpp"
 #include "report/plot_svg.hpp"
 #include "report/units.hpp"
@@ -27,6 +28,11 @@ struct FitCommand {
     FitOptions options;
     bool classic = false;  // --classic: forward runs by the classic time loop
     RecordOptions records;  // how DATA is read (options.ho is set from the input file)
+    // The well's water column (--inertia LE, --gravity G, --viscosity NU):
+    // LE the start (le estimated) or fixed value, 0 for none; the friction
+    // length of every forward run is its LE.
+    WaterColumn column;
+    std::string notes;  // for the error stream (e.g. a column without friction)
 };
 
 // Outcome of parsing, as for the run's command line: when run is false the

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <stdexcept>
 
 #include "fio/fio.hpp"
 #include "fit/fit_data.hpp"
@@ -36,7 +37,7 @@ constexpr ParamInfo kParams[] = {
     {FitParam::KR, "kr", "KR"},   {FitParam::SS, "ss", "SS"},   {FitParam::KZ, "kz", "KZ"},
     {FitParam::KZKR, "kzkr", "KZ/KR"}, {FitParam::HKS, "hks", "HKS"}, {FitParam::SY, "sy", "SY"},
     {FitParam::U1, "u1", "U1"},   {FitParam::U2, "u2", "U2"},   {FitParam::HO, "ho", "HO"},
-    {FitParam::T0, "t0", "T0"},
+    {FitParam::T0, "t0", "T0"},   {FitParam::LE, "le", "LE"},
 };
 
 const ParamInfo& info(FitParam p) {
@@ -97,6 +98,7 @@ double get_value(const FitValues& v, FitParam p) {
     case FitParam::U2: return v.u2;
     case FitParam::HO: return v.ho;
     case FitParam::T0: return v.t0;
+    case FitParam::LE: return v.le;
     }
     return 0.0;
 }
@@ -112,6 +114,7 @@ FitValues base_values(const BaseInput& base) {
     v.u2 = base.well.u2;
     v.ho = base.well.ho;
     v.t0 = 0.0;
+    v.le = base.column.effective_length;
     return v;
 }
 
@@ -132,6 +135,7 @@ FitValues values_from(const BaseInput& base, std::span<const FitParam> params, s
         case FitParam::U2: v.u2 = x[i]; break;
         case FitParam::HO: v.ho = x[i]; break;
         case FitParam::T0: v.t0 = x[i]; break;
+        case FitParam::LE: v.le = x[i]; break;
         }
     }
     if (!kz_set) v.kz = kzkr * v.kr;
@@ -172,17 +176,32 @@ bool forward_ratio_quiet(const BaseInput& base, const FitValues& v, std::span<co
         error = "the observation times are not increasing";
         return false;
     }
-    if (!base.classic && !since.empty()) {
-        const AccurateResponse a = accurate_response(accurate_model(model), since, InertialGroups{},
-                                                     fit_inversion_settings(), threads);
-        std::copy(a.h_over_ho.begin(), a.h_over_ho.end(), ratio.begin() + static_cast<std::ptrdiff_t>(first));
-    }
-    time_loop::Results r;
-    for (std::size_t start = 0; base.classic && start < since.size(); start += kMaxOutputTimes) {
-        const std::size_t m = std::min<std::size_t>(kMaxOutputTimes, since.size() - start);
-        time_loop::compute_results(model, std::span<const double>(since).subspan(start, m), r, threads);
-        // The loop stores its results from the last time to the first.
-        for (std::size_t k = 0; k < m; ++k) ratio[first + start + m - 1 - k] = r.ratio[k];
+    if (since.empty()) {
+    } else if (v.le > 0.0 || !base.classic) {
+        // The accurate response; with the well's water column, whose pole
+        // pair carries the oscillation exactly over any number of periods.
+        // The friction acts over the column's own length.
+        try {
+            InertialGroups groups{};
+            if (v.le > 0.0) {
+                const WaterColumn column{v.le, v.le, base.column.gravity, base.column.viscosity};
+                groups = inertial_groups(column, model.RC, model.TC);
+            }
+            const AccurateResponse a =
+                accurate_response(accurate_model(model), since, groups, fit_inversion_settings(), threads);
+            std::copy(a.h_over_ho.begin(), a.h_over_ho.end(), ratio.begin() + static_cast<std::ptrdiff_t>(first));
+        } catch (const std::invalid_argument& e) {
+            error = e.what();
+            return false;
+        }
+    } else {
+        time_loop::Results r;
+        for (std::size_t start = 0; start < since.size(); start += kMaxOutputTimes) {
+            const std::size_t m = std::min<std::size_t>(kMaxOutputTimes, since.size() - start);
+            time_loop::compute_results(model, std::span<const double>(since).subspan(start, m), r, threads);
+            // The loop stores its results from the last time to the first.
+            for (std::size_t k = 0; k < m; ++k) ratio[first + start + m - 1 - k] = r.ratio[k];
+        }
     }
     for (std::size_t i = 0; i < times.size(); ++i) {
         ratio[i] *= scale;

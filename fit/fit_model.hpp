@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "inversion/dehoog.hpp"
+#include "model/inertial_well.hpp"
 #include "model/well_model.hpp"
 
 namespace slug {
@@ -17,12 +18,13 @@ namespace slug {
 // Parameters the fit can estimate. All but T0 are positive and are
 // estimated as their natural logarithms (HO as that of |HO|, its sign kept);
 // T0, a shift of the time origin, may have either sign and is estimated
-// as it is.
-enum class FitParam { KR, SS, KZ, KZKR, HKS, SY, U1, U2, HO, T0 };
+// as it is. LE is the effective length of the water column in the well
+// (its inertia: the oscillatory response of highly permeable aquifers).
+enum class FitParam { KR, SS, KZ, KZKR, HKS, SY, U1, U2, HO, T0, LE };
 
 // Command-line name of a parameter ("kr", "ss", "kz", "kzkr", "hks", "sy",
-// "u1", "u2", "ho", "t0") and the label of the report ("KR", "SS", "KZ",
-// "KZ/KR", ..., "HO", "T0").
+// "u1", "u2", "ho", "t0", "le") and the label of the report ("KR", "SS",
+// "KZ", "KZ/KR", ..., "HO", "T0", "LE").
 std::string_view fit_param_name(FitParam p);
 std::string_view fit_param_label(FitParam p);
 
@@ -41,19 +43,26 @@ struct FitValues {
     double u2 = 0.0;
     double ho = 0.0;  // initial displacement of the fitted model (0: the input's)
     double t0 = 0.0;  // time of the slug on the clock of the observations
+    double le = 0.0;  // effective length of the water column (0: no column)
 };
 
 // Value of parameter p (KZ/KR for FitParam::KZKR).
 double get_value(const FitValues& v, FitParam p);
 
 // Everything the input file gave: the values from which every forward run
-// starts, and the numerical controls of the model.
+// starts, and the numerical controls of the model. column: the water
+// column of the well (--inertia, --gravity, --viscosity of the fit's
+// command line): its effective_length is the start (or fixed) value of LE,
+// 0 for none; gravity and viscosity hold for every LE tried. The friction
+// length of every forward run is its LE.
 struct BaseInput {
     WellInput well;
     Numerics numerics;
+    WaterColumn column{};
     // Forward runs by the classic time loop (the run's table: lapadc at
     // every time, H/Ho clamped to [0, 1]) instead of the accurate response
-    // (converged series, de Hoog inversion per log cycle, unclamped).
+    // (converged series, de Hoog inversion per log cycle, unclamped). A
+    // model with a water column (LE > 0) is always run accurately.
     bool classic = false;
 };
 
@@ -85,7 +94,10 @@ WellModel accurate_model(WellModel m);
 // loop (in chunks of at most kMaxOutputTimes, the capacity of a run's time
 // list, so that the log records come in the order of such runs); the
 // model's H/Ho at the time since the slug, times - v.t0, scaled by
-// v.ho / Ho when the initial displacement is estimated. A time at or
+// v.ho / Ho when the initial displacement is estimated. With a water
+// column (v.le > 0) the heads are the accurate response of the well with
+// the column's inertia and friction (run/accurate_response.hpp): negative
+// heads, the column's overshoot, are kept as they are. A time at or
 // before the slug gives 1. Returns false with a message when a value is not
 // finite. A root iteration that does not converge is reported as in a run
 // (its message on the error stream) and thrown on as RootIterationFailure.

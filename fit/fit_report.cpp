@@ -93,6 +93,9 @@ std::string fit_report_text(const FitReportContext& ctx, const Observations& obs
          "  SS = " + num(r.values.ss) + "  SY = " + num(r.values.sy) + "\n";
     s += "  HKS = " + num(r.values.hks) + "  U1 = " + num(r.values.u1) + "  U2 = " + num(r.values.u2) + "  HO = " +
          num(r.values.ho) + "  T0 = " + num(r.values.t0) + "\n";
+    if (r.values.le > 0.0)
+        s += "  water column: LE = " + num(r.values.le) + " (friction length the same)  g = " + num(ctx.gravity) +
+             "  NU = " + num(ctx.viscosity) + "\n";
     s += conductivity_lines(ctx.units, "KR", r.values.kr, ctx.thickness, "  ");
     if (!r.unreliable.empty()) {
         s += "\nThe estimates above are NOT reliable (FIT UNRELIABLE, reasons at the top).\n";

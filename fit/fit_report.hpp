@@ -26,6 +26,8 @@ struct FitReportContext {
     std::string at_zero;        // the reading at t = 0 beside Ho (empty: none)
     Units units;                // named: KR restated in m/d, ft/d, cm/s and T = KR*b
     double thickness = 0.0;     // aquifer thickness b of the input file
+    double gravity = 0.0;       // g of the water column (0: the model has none)
+    double viscosity = 0.0;     // its kinematic viscosity (casing friction)
 };
 
 // The report: data and settings, estimates with standard errors and 95 %

@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "classical/geometry.hpp"
+#include "classical/high_k.hpp"
 #include "classical/hvorslev.hpp"
 #include "fit/fit_limits.hpp"
 #include "fit/fit_solve.hpp"
@@ -23,7 +24,40 @@ namespace {
 // H/Ho at the basic time lag.
 constexpr double kLagRatio = 0.36787944117144233;  // e^-1
 
+// Overshoot below which a record is not read as oscillating: a logger's
+// scatter and drift near the static level are a few 1e-3 of Ho.
+constexpr double kOvershoot = 0.01;
+
+// K of the Hvorslev shape factor of the input's well for a basic time
+// lag t0 (0 when the geometry is unusable).
+double shape_factor_k(const BaseInput& base, double t0) {
+    const WellInput& w = base.well;
+    const WellGeometry g = geometry_from_input({w.bb, w.kr, w.kz, w.hks, w.sy, w.rw, w.rc, w.zpd, w.zpl, w.ds});
+    if (!check_geometry(g).empty() || !(t0 > 0.0)) return 0.0;
+    const double k = hvorslev_k(g.rc, g.screen_length(), g.outer_radius(), std::sqrt(1.0 / g.kz_over_kr), t0);
+    return std::isfinite(k) && k > 0.0 ? k : 0.0;
+}
+
 }  // namespace
+
+OscillationStart oscillation_start(const BaseInput& base, const Observations& obs, bool normalized) {
+    OscillationStart o;
+    const double g = base.column.gravity;
+    if (!(g > 0.0) || !std::isfinite(g)) return o;
+    std::vector<double> y(obs.value);
+    if (!normalized)
+        for (double& v : y) v /= base.well.ho;
+    const FirstMinimum m = first_minimum(obs.time, y, kOvershoot);
+    if (!m.found) return o;
+    o.found = true;
+    o.t_min = m.time;
+    o.y_min = m.ratio;
+    o.omega_d = m.omega_d;
+    o.gamma = m.gamma;
+    o.le = g / m.omega0_squared();
+    o.kr = o.gamma > 0.0 ? shape_factor_k(base, 2.0 * o.le * o.gamma / g) : 0.0;
+    return o;
+}
 
 double hvorslev_start_kr(const BaseInput& base, const Observations& obs, bool normalized) {
     const WellInput& w = base.well;
@@ -45,9 +79,26 @@ double hvorslev_start_kr(const BaseInput& base, const Observations& obs, bool no
     return 0.0;
 }
 
+bool fit_has_column(const BaseInput& base, const FitOptions& opt) {
+    return base.column.effective_length > 0.0 ||
+           std::find(opt.params.begin(), opt.params.end(), FitParam::LE) != opt.params.end();
+}
+
+double data_start_kr(const BaseInput& base, const Observations& obs, const FitOptions& opt, std::string* source) {
+    if (fit_has_column(base, opt)) {
+        const OscillationStart o = oscillation_start(base, obs, opt.normalized);
+        if (o.found && o.kr > 0.0) {
+            if (source) *source = "the decay of the data's oscillation (first minimum)";
+            return o.kr;
+        }
+    }
+    if (source) *source = "the Hvorslev basic time lag of the data (time at which H/Ho = 0.37)";
+    return hvorslev_start_kr(base, obs, opt.normalized);
+}
+
 std::vector<FitBound> search_bounds(const BaseInput& base, const Observations& obs, const FitOptions& opt,
                                     const FitValues& start) {
-    const double kr_data = hvorslev_start_kr(base, obs, opt.normalized);
+    const double kr_data = data_start_kr(base, obs, opt);
     const double kr_centre = kr_data > 0.0 ? kr_data : start.kr;
     std::vector<FitBound> out;
     for (FitParam p : opt.params) {
@@ -96,6 +147,9 @@ std::vector<FitBound> search_bounds(const BaseInput& base, const Observations& o
             b.lo = -std::max(10.0 * obs.time.front(), 0.01 * obs.time.back());
             b.hi = 0.99 * obs.time.front();
             break;
+        // The effective length of a column from the screen's share of a
+        // short well to hundreds of times that.
+        case FitParam::LE: b.lo = 1.0e-2 * v; b.hi = 1.0e2 * v; break;
         }
         if (p != FitParam::T0) {
             // Widened to hold the start value.

@@ -80,6 +80,7 @@
 #include "fio/capture.hpp"
 #include "fit/fit_limits.hpp"
 #include "fit/fit_verdict.hpp"
+#include "model/inertial_well.hpp"
 #include "model/laplace_head.hpp"
 #include "run/time_loop.hpp"
 
@@ -673,7 +674,12 @@ std::string check_fit_setup(const BaseInput& base, const Observations& obs, cons
             return std::string(fit_param_name(p)) +
                    " cannot be estimated: the input file has no unsaturated zone above a water table (SY = 0, a "
                    "confined aquifer), so it does not act on the heads";
+        if (p == FitParam::LE && !(base.column.gravity > 0.0 && std::isfinite(base.column.gravity)))
+            return "le cannot be estimated without the acceleration of gravity in the input's units: give --gravity G "
+                   "or --units L,T";
         const double start = start_magnitude(base, p);
+        // LE without a start value is started from the data.
+        if (p == FitParam::LE && start == 0.0) continue;
         if (p != FitParam::T0 && (!(start > 0.0) || !std::isfinite(start)))
             return "parameter " + std::string(fit_param_name(p)) + " starts from " + shown(start) +
                    " in the input file; it is estimated in log space and needs a start value greater than 0";
@@ -691,7 +697,7 @@ std::string check_fit_setup(const BaseInput& base, const Observations& obs, cons
             return "bounds for " + name + " must satisfy " + (fb.param == FitParam::T0 ? "" : "0 < ") +
                    "lower < upper (finite): got " + shown(fb.lo) + ", " + shown(fb.hi);
         const double start = start_magnitude(base, fb.param);
-        if (!(start > fb.lo && start < fb.hi))
+        if (!(fb.param == FitParam::LE && start == 0.0) && !(start > fb.lo && start < fb.hi))
             return "the start value " + shown(start) + " of " + name + " (from the input file) lies outside its bounds " +
                    shown(fb.lo) + " ... " + shown(fb.hi);
     }
@@ -726,13 +732,34 @@ FitResult run_fit(const BaseInput& base, const Observations& obs, const FitOptio
     // far from them (or when asked).
     std::vector<std::string> notes;
     FitValues start = base_values(base);
-    const double kr_data = hvorslev_start_kr(base, obs, opt.normalized);
+    std::string kr_source;
+    const double kr_data = data_start_kr(base, obs, opt, &kr_source);
     const bool kr_estimated = std::find(opt.params.begin(), opt.params.end(), FitParam::KR) != opt.params.end();
+    if (std::find(opt.params.begin(), opt.params.end(), FitParam::LE) != opt.params.end() && start.le > 0.0)
+        notes.push_back("start: LE = " + shown(start.le) + " (--inertia)");
+    if (std::find(opt.params.begin(), opt.params.end(), FitParam::LE) != opt.params.end() && !(start.le > 0.0)) {
+        // The column's length from the data's period and decay, else from
+        // the well.
+        const OscillationStart o = oscillation_start(base, obs, opt.normalized);
+        if (o.found) {
+            start.le = o.le;
+            notes.push_back("start: LE = " + shown(o.le) + " from the data's oscillation (first minimum H/Ho = " +
+                            shown(o.y_min) + " at time " + shown(o.t_min) + ": damped period " +
+                            shown(2.0 * std::acos(-1.0) / o.omega_d) + ", decay rate " + shown(o.gamma) +
+                            "; LE = g/(omega_d^2 + gamma^2) of the damped oscillator)");
+        } else {
+            const ScreenDepths sd = screen_depths(base.well);
+            start.le = effective_column_length(sd.zpd, base.well.rc, base.well.rw, sd.zpl - sd.zpd);
+            notes.push_back("start: LE = " + shown(start.le) +
+                            " from the well (the data do not fall below zero, so no oscillation gives it): the "
+                            "screen's depth below the aquifer top plus (RC/RW)^2 times half the screen; give the "
+                            "column's length with --inertia LE");
+        }
+    }
     if (kr_estimated && kr_data > 0.0 && (opt.auto_start || start.kr < 0.1 * kr_data || start.kr > 10.0 * kr_data)) {
         const double ratio = start.kz / start.kr;
         const bool kz_estimated = std::find(opt.params.begin(), opt.params.end(), FitParam::KZ) != opt.params.end();
-        std::string note = "automatic start: KR = " + shown(kr_data) +
-                           " from the Hvorslev basic time lag of the data (time at which H/Ho = 0.37)";
+        std::string note = "automatic start: KR = " + shown(kr_data) + " from " + kr_source;
         if (!opt.auto_start) note += "; the input's KR = " + shown(start.kr) + " is more than 10 times away from it";
         start.kr = kr_data;
         start.kz = kz_estimated ? start.kz : ratio * kr_data;
@@ -796,6 +823,13 @@ FitResult run_fit(const BaseInput& base, const Observations& obs, const FitOptio
             if (opt.params[j] == FitParam::KR && kr_data > 0.0 && !given) {
                 lo[j] = std::max(lo[j], std::log(kr_data / 30.0));
                 hi[j] = std::min(hi[j], std::log(kr_data * 30.0));
+            }
+            // The record's period fixes LE within a factor of about two
+            // (the aquifer's reactance shifts the frequency; Kipp 1985):
+            // the starts cover a factor of ten either side of its start.
+            if (opt.params[j] == FitParam::LE && !given) {
+                lo[j] = std::max(lo[j], std::log(start.le / 10.0));
+                hi[j] = std::min(hi[j], std::log(start.le * 10.0));
             }
         }
         std::vector<double> z(m);

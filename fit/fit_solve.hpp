@@ -99,8 +99,9 @@ std::vector<std::string> check_fit_data(const BaseInput& base, const Observation
 // The finite bounds within which the search and the local fits move, one
 // per estimated parameter (same order): those of opt.bounds, else wide
 // defaults around a data-based estimate (KR four decades either side of
-// the Hvorslev estimate, SS 1e-7 ... 1e-2, SY 1e-3 ... 0.5, KZ/KR 1e-4 ...
-// 1e2, ...), widened to hold the start values.
+// the data's estimate, SS 1e-7 ... 1e-2, SY 1e-3 ... 0.5, KZ/KR 1e-4 ...
+// 1e2, LE two decades either side of its start, ...), widened to hold the
+// start values.
 std::vector<FitBound> search_bounds(const BaseInput& base, const Observations& obs, const FitOptions& opt,
                                     const FitValues& start);
 
@@ -108,6 +109,41 @@ std::vector<FitBound> search_bounds(const BaseInput& base, const Observations& o
 // which H/Ho falls to 0.37, interpolated in ln H/Ho) and the well of the
 // input; 0 when the data do not fall to 0.37 or the geometry is unusable.
 double hvorslev_start_kr(const BaseInput& base, const Observations& obs, bool normalized);
+
+// The water column's oscillation read from the data (a record released
+// from rest that falls through zero): the first minimum after the first
+// zero crossing, at time t1 with H/Ho = y1 < 0. For the lumped damped
+// oscillator f'' + 2 gamma f' + w0^2 f = 0, f(0) = 1, f'(0) = 0 (van der
+// Kamp 1976; Kipp 1985; Butler 1998, ch. 9), the first minimum lies at
+// wd t1 = pi with f = -exp(-gamma t1), so
+//   wd = pi/t1,  gamma = -ln(-y1)/t1,  w0^2 = g/LE = wd^2 + gamma^2,
+// and the quasi-steady aquifer's damping gamma = g rc^2 Omega0/(4 K SL LE)
+// (Springer and Gelhar 1991; Omega0 the Hvorslev shape factor) gives K:
+// Hvorslev's K with the basic time lag 2 LE gamma/g. found is false when
+// the data do not fall below -0.01 Ho (no overshoot to read) or the
+// column has no g (base.column.gravity not > 0); kr is 0 when the well's
+// geometry is unusable or the record shows no decay.
+struct OscillationStart {
+    bool found = false;
+    double t_min = 0.0;      // time of the first minimum (interpolated)
+    double y_min = 0.0;      // H/Ho there
+    double omega_d = 0.0;    // damped angular frequency
+    double gamma = 0.0;      // decay rate
+    double le = 0.0;         // g/(omega_d^2 + gamma^2)
+    double kr = 0.0;         // from the decay rate and LE
+};
+OscillationStart oscillation_start(const BaseInput& base, const Observations& obs, bool normalized);
+
+// True when the fitted model has a water column: LE estimated, or a
+// column of given length (--inertia) held fixed.
+bool fit_has_column(const BaseInput& base, const FitOptions& opt);
+
+// KR from the data, for the start and the centre of the search: from the
+// oscillation's decay (oscillation_start) when the model has a column and
+// the data oscillate, else from the Hvorslev time lag (hvorslev_start_kr);
+// 0 when neither can be read. source names the method for the notes.
+double data_start_kr(const BaseInput& base, const Observations& obs, const FitOptions& opt,
+                     std::string* source = nullptr);
 
 // Runs the fit. Never reports a result that was not reached: ok is false,
 // with the reason, when the setup or the data are unusable, a forward run

@@ -139,6 +139,9 @@ std::vector<std::string> check_fit_data(const BaseInput& base, const Observation
         largest = std::max(largest, std::fabs(obs.value[i]));
     }
     const bool ho_near_one = std::fabs(ho) > 0.8 && std::fabs(ho) < 1.25;
+    // A well with a water column overshoots below zero: heads of the other
+    // sign are its oscillation, and only the first peak is bounded by Ho.
+    const bool column = fit_has_column(base, opt);
     if (y[top] > kAboveHo) {
         out.push_back(opt.normalized
                           ? "the data rise to H/Ho = " + shown(y[top]) + " (time " + shown(obs.time[top]) +
@@ -148,7 +151,7 @@ std::vector<std::string> check_fit_data(const BaseInput& base, const Observation
                                 shown(obs.time[top]) +
                                 "), above 1.05 times: a displacement cannot exceed the initial one; are the data "
                                 "H/Ho (--normalized), or in another length unit than HO?");
-    } else if (2 * opposite > n) {
+    } else if (2 * opposite > n && !column) {
         out.push_back("most observations have the sign opposite to that of HO = " + shown(ho) +
                       ": a falling-head test has HO > 0 and positive displacements, a rising-head test HO < 0 and "
                       "negative ones");
@@ -161,8 +164,12 @@ std::vector<std::string> check_fit_data(const BaseInput& base, const Observation
         out.push_back("the data look like head displacements (their largest value " + shown(largest) +
                       " is near HO = " + shown(ho) + "), but --normalized says they are H/Ho");
     }
+    // A column's heads swing through zero: its response is over only when
+    // none of them is away from zero.
+    double swing = 0.0;
+    for (double v : y) swing = std::max(swing, std::fabs(v));
     if (out.empty()) {
-        if (y.front() < kResponseTail)
+        if (column ? swing < kResponseTail : y.front() < kResponseTail)
             out.push_back("the response is over before the first observation (H/Ho = " + shown(y.front()) +
                           " at time " + shown(obs.time.front()) +
                           "): are the times in the time unit of the conductivities, counted from the slug?");

@@ -41,6 +41,7 @@ const char* method_key(AnalyzeMethod m) {
         case AnalyzeMethod::Cbp: return "cbp";
         case AnalyzeMethod::Kgs: return "kgs";
         case AnalyzeMethod::Full: return "full";
+        case AnalyzeMethod::HighK: return "high_k";
     }
     return "";
 }

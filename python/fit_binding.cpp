@@ -80,7 +80,7 @@ PyFitResult fit(const Well& well, const RealArray& times, const RealArray& heads
             opt.bounds.push_back({param_of(py::str(key)), range.first, range.second});
         }
     }
-    const BaseInput base{well.input, Numerics{}, !accurate};
+    const BaseInput base{well.input, Numerics{}, WaterColumn{}, !accurate};
     if (const std::string why = check_fit_setup(base, out.obs, opt); !why.empty()) raise(PyExc_ValueError, why);
     WriteCapture records;
     {

@@ -183,15 +183,29 @@ struct Column {
     Panel main;
 };
 
-Column draw_view(const Figure& f, bool semilog, double dx, double top, const PlotLabels& labels) {
+enum class View { TypeCurve, Semilog, Linear };
+
+const char* view_name(View v) {
+    switch (v) {
+    case View::TypeCurve: return "typecurve";
+    case View::Semilog: return "semilog";
+    case View::Linear: return "linear";
+    }
+    return "";
+}
+
+Column draw_view(const Figure& f, View view, double dx, double top, const PlotLabels& labels) {
     Column c;
+    const bool semilog = view == View::Semilog;
+    // Views over linear time hold t = 0.
+    const bool linear_time = view != View::TypeCurve;
     const Box main_box{dx + kLeft, dx + kRight, top, top + kMainHeight};
     // Which points the view can place.
     std::size_t unplaceable = 0;  // time or value that this view's axes cannot hold
     std::size_t below = 0;        // semi-log: H/Ho zero or below the lowest decade
     const auto placeable = [&](const Pt& p) {
         if (!std::isfinite(p.t) || !std::isfinite(p.v)) return false;
-        return semilog ? p.t >= 0.0 : p.t > 0.0;
+        return linear_time ? p.t >= 0.0 : p.t > 0.0;
     };
     int e0 = -3, e1 = 0;  // semi-log H/Ho decades
     if (semilog) {
@@ -249,6 +263,9 @@ Column draw_view(const Figure& f, bool semilog, double dx, double top, const Plo
     if (semilog) {
         m.x = plot::linear_axis(0.0, any && tmax > 0.0 ? tmax : 1.0);
         m.y = plot::decade_axis(e0, e1);
+    } else if (view == View::Linear) {
+        m.x = plot::linear_axis(0.0, any && tmax > 0.0 ? tmax : 1.0);
+        m.y = plot::linear_axis(vmin, vmax);
     } else {
         m.x = any ? plot::log_axis(tmin, tmax) : plot::decade_axis(-1, 1);
         m.y = plot::linear_axis(vmin, vmax);
@@ -256,8 +273,11 @@ Column draw_view(const Figure& f, bool semilog, double dx, double top, const Plo
     const std::string time_label =
         with_unit("Time", labels.units.time, "Time (time unit of the input file)");
     const bool residuals = f.fit && !f.residual.empty();
-    c.svg += open_panel(m, semilog ? "semilog" : "typecurve", residuals ? std::string() : time_label,
+    c.svg += open_panel(m, view_name(view), residuals ? std::string() : time_label,
                         semilog ? "H/Ho (log scale)" : "H/Ho");
+    // The static level, through which an oscillating column swings.
+    if (view == View::Linear)
+        c.svg += line_el("zero-line", m.box.x0, m.Y(0.0), m.box.x1, m.Y(0.0), " stroke=\"black\" stroke-width=\"1\"");
 
     const double r = pts.size() > kDense ? 1.5 : 3.0;
     if (!f.fit) {
@@ -291,8 +311,8 @@ Column draw_view(const Figure& f, bool semilog, double dx, double top, const Plo
         std::vector<Pt> res;
         double big = 0.0;
         for (Pt p : f.residual) {
-            if (!std::isfinite(p.t) || !std::isfinite(p.v) || (semilog ? p.t < 0.0 : p.t <= 0.0) ||
-                (semilog && p.t > m.x.hi))
+            if (!std::isfinite(p.t) || !std::isfinite(p.v) || (linear_time ? p.t < 0.0 : p.t <= 0.0) ||
+                (linear_time && p.t > m.x.hi))
                 continue;
             p.v = std::clamp(p.v, -kHuge, kHuge);
             res.push_back(p);
@@ -302,7 +322,7 @@ Column draw_view(const Figure& f, bool semilog, double dx, double top, const Plo
         rp.box = Box{dx + kLeft, dx + kRight, m.box.y1 + kResGap, m.box.y1 + kResGap + kResHeight};
         rp.x = m.x;
         rp.y = plot::linear_axis(-big, big);
-        c.svg += open_panel(rp, semilog ? "semilog-residual" : "typecurve-residual", time_label, "Residual (H/Ho)");
+        c.svg += open_panel(rp, (std::string(view_name(view)) + "-residual").c_str(), time_label, "Residual (H/Ho)");
         c.svg += line_el("zero-line", rp.box.x0, rp.Y(0.0), rp.box.x1, rp.Y(0.0),
                          " stroke=\"#c0392b\" stroke-width=\"1.5\"");
         for (const Pt& p : res)
@@ -315,7 +335,7 @@ Column draw_view(const Figure& f, bool semilog, double dx, double top, const Plo
     if (pts.empty() && (unplaceable > 0 || below > 0)) c.note = "Nothing to plot in this view.";
     if (unplaceable > 0)
         c.note += (c.note.empty() ? "" : " ") + count_of(unplaceable, f.noun) + " not shown (" +
-                  (semilog ? "time negative" : "time not positive") + " or value not finite).";
+                  (linear_time ? "time negative" : "time not positive") + " or value not finite).";
     if (below > 0)
         c.note += (c.note.empty() ? "" : " ") + count_of(below, f.noun) + " omitted: H/Ho zero or below " +
                   plot::fmt("%g", std::pow(10.0, e0)) + ", under the plotted range.";
@@ -368,9 +388,10 @@ std::string title_box(double x0, double x1, const std::string& etitle, const std
 }
 
 std::string figure_svg(const PlotLabels& labels, const Figure& f) {
-    std::vector<bool> views;  // semilog?
-    if (labels.view != PlotView::Semilog) views.push_back(false);
-    if (labels.view != PlotView::TypeCurve) views.push_back(true);
+    std::vector<View> views;
+    if (labels.view == PlotView::Linear) views.push_back(View::Linear);
+    if (labels.view == PlotView::TypeCurve || labels.view == PlotView::Both) views.push_back(View::TypeCurve);
+    if (labels.view == PlotView::Semilog || labels.view == PlotView::Both) views.push_back(View::Semilog);
     const double width = kColumn * views.size();
     const bool residuals = f.fit && !f.residual.empty();
     const double box_x0 = kLeft, box_x1 = width - (kColumn - kRight);
@@ -440,6 +461,7 @@ std::optional<PlotView> parse_plot_view(std::string_view text) {
     if (text == "typecurve") return PlotView::TypeCurve;
     if (text == "semilog") return PlotView::Semilog;
     if (text == "both") return PlotView::Both;
+    if (text == "linear") return PlotView::Linear;
     return std::nullopt;
 }
 

@@ -3,7 +3,10 @@
 //   type curve  H/Ho on a linear axis against log time (the type-curve
 //               plot of Cooper, Bredehoeft and Papadopulos, 1967);
 //   semi-log    log H/Ho against linear time (the straight-line plot of
-//               Hvorslev, 1951, and Bouwer and Rice, 1976).
+//               Hvorslev, 1951, and Bouwer and Rice, 1976);
+//   linear      H/Ho against linear time with the zero line: the plot of
+//               an oscillatory response, whose heads swing through zero
+//               (Butler 1998, ch. 9).
 //
 // The run's picture shows the computed response, the fit's picture the
 // observations with the fitted curve and a panel of residuals under it.
@@ -31,10 +34,11 @@ namespace slug {
 // line feed and carriage return) become U+FFFD.
 std::string xml_escape(std::string_view text);
 
-// Which view a picture shows; both places them side by side.
-enum class PlotView { TypeCurve, Semilog, Both };
+// Which view a picture shows; both places the type-curve and semi-log
+// views side by side.
+enum class PlotView { TypeCurve, Semilog, Both, Linear };
 
-// "typecurve", "semilog" or "both"; nullopt for anything else.
+// "typecurve", "semilog", "both" or "linear"; nullopt for anything else.
 std::optional<PlotView> parse_plot_view(std::string_view text);
 
 // What a picture carries besides its data.

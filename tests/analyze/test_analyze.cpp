@@ -249,3 +249,44 @@ TEST(Analyze, ProgramStatusAndFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+// The high-K row is there only for a record that oscillates: a gravel well
+// with its water column (LE = 10 m) gives it, with an estimate when g is
+// known and the reason when it is not; the same well's record without the
+// column has none.
+TEST(Analyze, HighKRowOnlyForAnOscillatingRecord) {
+    constexpr fittest::Setting kGravel{"gravel", 2.0, 2.0e-2, 8.0e-2, 0.0, 1.0e-5, 0.0,
+                                       1.0, 1.0, 0.0, 0.0, 0.5, 0.1, 0.05, 0.5, 1.5, 0.0};
+    slug::BaseInput column = fittest::load(kGravel);
+    column.column = {10.0, 10.0, 9.80665, 0.0};
+    const slug::BaseInput still = fittest::load(kGravel);
+    std::vector<double> t;
+    for (int i = 1; i <= 60; ++i) t.push_back(0.4 * i);
+    struct Row {
+        const slug::BaseInput* base;
+        double gravity;
+        bool present, ok;
+    };
+    for (const Row& row : {Row{&column, 9.80665, true, true}, Row{&column, 0.0, true, false},
+                           Row{&still, 9.80665, false, false}}) {
+        const slug::Observations obs = fittest::synthetic(*row.base, slug::base_values(*row.base), t);
+        slug::AnalyzeSettings settings;
+        settings.gravity = row.gravity;
+        const std::optional<AnalyzeRow> r = slug::high_k_row(row.base->well, obs, settings);
+        ASSERT_EQ(r.has_value(), row.present);
+        if (!r) continue;
+        EXPECT_EQ(r->ok, row.ok) << r->error;
+        // The lumped oscillator on the partially penetrating, storing
+        // aquifer: Le within 5 % of the column's, K within a factor of two
+        // of the model's (Hvorslev's shape factor, no storage).
+        if (r->ok) {
+            EXPECT_NEAR(r->le / 10.0, 1.0, 0.05);
+            EXPECT_GT(r->k, 0.5 * kGravel.kr);
+            EXPECT_LT(r->k, 2.0 * kGravel.kr);
+        }
+    }
+}
+
+}  // namespace

@@ -131,7 +131,7 @@ TEST_F(CliTest, UsageErrorsGiveStatus2AndAMessage) {
         {{input, "--units", "m"}, "--units: expected LENGTH,TIME"},
         {{input, "--units", "yd,s"}, "unknown length unit 'yd'"},
         {{input, "--plot-view", "semilog"}, "no --plot file"},
-        {{input, "--plot", (dir / "p.svg").string(), "--plot-view", "loglog"}, "typecurve, semilog or both"},
+        {{input, "--plot", (dir / "p.svg").string(), "--plot-view", "loglog"}, "typecurve, semilog, both or linear"},
     };
     for (const auto& c : cases) {
         std::string line;

@@ -134,6 +134,15 @@ TEST(FitCli, DefaultsAndChoices) {
     EXPECT_EQ(r.command.options.bounds[0].lo, 1e-6);
     EXPECT_EQ(r.command.options.bounds[1].hi, 80.0);
     EXPECT_EQ(r.command.options.max_iterations, 7);
+
+    // The water column: g and the viscosity of water from the named units
+    // (m, min: 35303.94 m/min^2, 6.0204e-5 m^2/min), LE the start of le.
+    r = parse({f.input, f.data, "--params", "kr,le", "--units", "m,min", "--inertia", "12"});
+    ASSERT_TRUE(r.run) << r.err_text;
+    EXPECT_EQ(r.command.options.params, (std::vector<P>{P::KR, P::LE}));
+    EXPECT_EQ(r.command.column.effective_length, 12.0);
+    EXPECT_NEAR(r.command.column.gravity, 35303.94, 0.01);
+    EXPECT_NEAR(r.command.column.viscosity, 6.0204e-5, 1e-9);
 }
 
 TEST(FitCli, WrongCommandLinesAreUsageErrors) {
@@ -156,6 +165,10 @@ TEST(FitCli, WrongCommandLinesAreUsageErrors) {
         {{f.input, f.data, "--frobnicate"}, "frobnicate"},
         {{f.input, f.data, "--depth"}, "--depth needs --static LEVEL"},
         {{f.input, f.data, "--thin", "1"}, "--thin: expected a number of readings of at least 2"},
+        {{f.input, f.data, "--params", "kr,le"}, "--params le needs --gravity G"},
+        {{f.input, f.data, "--inertia", "0", "--gravity", "9.8"}, "--inertia: LE must be a positive number"},
+        {{f.input, f.data, "--inertia", "5", "--gravity", "-1"}, "--gravity: G must be a positive number"},
+        {{f.input, f.data, "--viscosity", "1e-6"}, "--viscosity applies to the water column"},
     };
     for (const auto& [args, message] : cases) {
         const slug::FitCliResult r = parse(args);

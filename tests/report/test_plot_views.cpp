@@ -1,4 +1,4 @@
-// The two views of the pictures (type curve and semi-log), for the run's
+// The views of the pictures (type curve, semi-log and linear), for the run's
 // response and the fit's observations with residuals: every point read back
 // from the drawn axes, what cannot be drawn left out with a note, extreme
 // values, units and key in the labels, and each picture rendered by
@@ -119,7 +119,7 @@ Data response(int n) {
     return d;
 }
 
-const PlotView kViews[] = {PlotView::TypeCurve, PlotView::Semilog, PlotView::Both};
+const PlotView kViews[] = {PlotView::TypeCurve, PlotView::Semilog, PlotView::Both, PlotView::Linear};
 
 TEST(PlotViews, EveryViewPlacesEveryPointOnItsAxes) {
     const Data d = response(30);
@@ -131,8 +131,9 @@ TEST(PlotViews, EveryViewPlacesEveryPointOnItsAxes) {
             const Element root = parse_ok(fit ? fit_plot_svg(labels, {d.t, d.h, ct, cr, d.res})
                                               : response_svg(labels, d.t, d.h));
             std::vector<std::string> names;
-            if (view != PlotView::Semilog) names.push_back("typecurve");
-            if (view != PlotView::TypeCurve) names.push_back("semilog");
+            if (view == PlotView::Linear) names.push_back("linear");
+            if (view == PlotView::TypeCurve || view == PlotView::Both) names.push_back("typecurve");
+            if (view == PlotView::Semilog || view == PlotView::Both) names.push_back("semilog");
             EXPECT_EQ(panels(root).size(), names.size() * (fit ? 2 : 1));
             for (const std::string& name : names) {
                 SCOPED_TRACE(name);
@@ -142,13 +143,19 @@ TEST(PlotViews, EveryViewPlacesEveryPointOnItsAxes) {
                 // The points this view can hold, in time order.
                 std::vector<std::size_t> shown;
                 for (std::size_t i = 0; i < d.t.size(); ++i)
-                    if (name == "typecurve" ? d.t[i] > 0.0 : d.h[i] > 0.0) shown.push_back(i);
+                    if (name == "typecurve" ? d.t[i] > 0.0 : name == "linear" || d.h[i] > 0.0) shown.push_back(i);
                 const auto drawn = fit ? circles(*p, "observed") : polyline(*p, "curve");
                 ASSERT_EQ(drawn.size(), shown.size());
                 for (std::size_t k = 0; k < shown.size(); ++k) {
                     const double t = d.t[shown[k]], h = d.h[shown[k]];
                     EXPECT_NEAR(ax.x_value(drawn[k].first), t, ax.x_tol(t)) << k;
                     EXPECT_NEAR(ax.y_value(drawn[k].second), h, ax.y_tol(h)) << k;
+                }
+                // The linear view (an oscillating column) draws the static level.
+                if (name == "linear") {
+                    const auto zero = by_class(*p, "zero-line");
+                    ASSERT_EQ(zero.size(), 1u);
+                    EXPECT_NEAR(ax.y_value(num(*zero[0], "y1")), 0.0, ax.y_tol(0.0));
                 }
                 if (!fit) continue;
                 // Residuals under the view, on the same time axis.
@@ -159,7 +166,7 @@ TEST(PlotViews, EveryViewPlacesEveryPointOnItsAxes) {
                 std::size_t k = 0;
                 for (std::size_t i = 0; i < d.t.size(); ++i) {
                     if (name == "typecurve" && d.t[i] <= 0.0) continue;
-                    if (name == "semilog" && d.t[i] > ax.a1) continue;  // beyond the time axis
+                    if (name != "typecurve" && d.t[i] > ax.a1) continue;  // beyond the time axis
                     ASSERT_LT(k, res.size());
                     EXPECT_NEAR(ra.x_value(res[k].first), d.t[i], ra.x_tol(d.t[i]));
                     EXPECT_NEAR(ra.y_value(res[k].second), d.res[i], ra.y_tol(d.res[i]));
