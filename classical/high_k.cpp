@@ -9,16 +9,11 @@
 #include <vector>
 
 #include "classical/hvorslev.hpp"
+#include "classical/notes.hpp"
 
 namespace slug {
 
 namespace {
-
-std::string num(double v, int digits = 4) {
-    char b[40];
-    std::snprintf(b, sizeof b, "%.*g", digits, v);
-    return b;
-}
 
 // Where the oscillator's two regimes meet: below this distance of C_D from
 // 2 the critical form (1 + td) e^-td is used, whose neighbours differ from
@@ -177,23 +172,23 @@ HighKResult high_k(std::span<const double> time, std::span<const double> ratio, 
     r.cd_friction = nu > 0.0 ? 8.0 * nu * r.le / (g.rc * g.rc * std::sqrt(gravity * r.le)) : 0.0;
     const double cd_aquifer = r.cd - r.cd_friction;
     if (!(cd_aquifer > 0.0)) {
-        r.error = "the casing friction alone (C_D = " + num(r.cd_friction) + ") accounts for the fitted damping C_D = " +
-                  num(r.cd);
+        r.error = "the casing friction alone (C_D = " + note_number(r.cd_friction) + ") accounts for the fitted damping C_D = " +
+                  note_number(r.cd);
         return r;
     }
     const double m_aniso = std::sqrt(1.0 / g.kz_over_kr);
     r.k = hvorslev_k(g.rc, g.screen_length(), g.outer_radius(), m_aniso, cd_aquifer / std::sqrt(gravity / r.le));
     if (!(r.k > 0.0) || !std::isfinite(r.k)) {
-        r.error = "no finite K from C_D = " + num(r.cd) + " and Le = " + num(r.le);
+        r.error = "no finite K from C_D = " + note_number(r.cd) + " and Le = " + note_number(r.le);
         return r;
     }
     r.ok = true;
     r.notes.push_back({NoteKind::oscillation,
-                       "C_D = " + num(r.cd) + " and Le = " + num(r.le) + " fitted to all " + std::to_string(n) +
-                           " readings (RMSE " + num(r.rmse, 3) + " in H/Ho; " + std::to_string(r.crossings) +
+                       "C_D = " + note_number(r.cd) + " and Le = " + note_number(r.le) + " fitted to all " + std::to_string(n) +
+                           " readings (RMSE " + note_number(r.rmse, 3) + " in H/Ho; " + std::to_string(r.crossings) +
                            " zero crossings); K from Hvorslev's shape factor, the aquifer quasi-steady (no storage)"});
     if (r.cd_friction > 0.0)
-        r.notes.push_back({NoteKind::oscillation, "casing friction over Lf = Le (C_D " + num(r.cd_friction) +
+        r.notes.push_back({NoteKind::oscillation, "casing friction over Lf = Le (C_D " + note_number(r.cd_friction) +
                                                       ") taken off the damping (Butler 2002)"});
     return r;
 }
