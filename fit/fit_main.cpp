@@ -86,7 +86,7 @@ const char* const kFooter =
 const char* const kUsageLine =
     "Usage: slugwell fit INPUT DATA [--params LIST] [--bound NAME=LO,HI] "
     "[--normalized] [--csv FILE] [--plot FILE.svg] [--plot-view VIEW] [--units L,T] [--report FILE]\n"
-    "    [--inertia LE] [--gravity G] [--viscosity NU]\n"
+    "    [--inertia LE] [--gravity G] [--viscosity NU] [--classic]\n"
     "    [field-record options]\n"
     "Run 'slugwell fit --help' for more information.\n";
 

@@ -169,6 +169,7 @@ TEST(FitCli, WrongCommandLinesAreUsageErrors) {
         {{f.input, f.data, "--inertia", "0", "--gravity", "9.8"}, "--inertia: LE must be a positive number"},
         {{f.input, f.data, "--inertia", "5", "--gravity", "-1"}, "--gravity: G must be a positive number"},
         {{f.input, f.data, "--viscosity", "1e-6"}, "--viscosity applies to the water column"},
+        {{f.input, f.data, "--params", "kr,le", "--gravity", "9.8", "--classic"}, "--classic: the classic inversion has no water column"},
     };
     for (const auto& [args, message] : cases) {
         const slug::FitCliResult r = parse(args);
@@ -180,6 +181,8 @@ TEST(FitCli, WrongCommandLinesAreUsageErrors) {
     EXPECT_FALSE(help.run);
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out_text.find("--params"), std::string::npos);
+    EXPECT_TRUE(parse({f.input, f.data, "--classic"}).command.classic);
+    EXPECT_FALSE(parse({f.input, f.data}).command.classic);
 }
 
 // ---- field records through the command line ----------------------------
