@@ -88,6 +88,13 @@ WellModel model_for(const BaseInput& base, const FitValues& v);
 InversionSettings fit_inversion_settings();
 WellModel accurate_model(WellModel m);
 
+// The lighter settings with which the global search ranks its sample of
+// the bounds box: order 8 per log cycle, no refinement (some 40 % of the
+// transform evaluations of fit_inversion_settings; heads within about
+// 1e-4 in H/Ho, far finer than the differences of misfit that rank the
+// points).
+InversionSettings screening_inversion_settings();
+
 // Runs the model at the given times and stores at each the head over the
 // input file's Ho (same order): by the accurate response
 // (run/accurate_response.hpp), or with base.classic by the classic time
@@ -107,8 +114,11 @@ bool forward_ratio(const BaseInput& base, const FitValues& v, std::span<const do
 
 // The same on `threads` threads of the time loop (1: on the calling thread
 // only, for callers that run several fits at once), without the root
-// iteration's message: RootIterationFailure is thrown on silently.
+// iteration's message: RootIterationFailure is thrown on silently. The
+// accurate response is inverted with `settings` (the classic path has
+// none).
 bool forward_ratio_quiet(const BaseInput& base, const FitValues& v, std::span<const double> times,
-                         std::vector<double>& ratio, std::string& error, int threads);
+                         std::vector<double>& ratio, std::string& error, int threads,
+                         const InversionSettings& settings = fit_inversion_settings());
 
 }  // namespace slug

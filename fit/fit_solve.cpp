@@ -23,14 +23,18 @@
 // and KZ/KR, SS and SY trade off along curved valleys). The bounds box,
 // in the log parameters, is sampled by a Sobol low-discrepancy sequence
 // (Sobol, USSR Comput. Math. Math. Phys. 7 (1967) 86-112; GSL gsl_qrng),
-// the misfit is evaluated at each point, and the local solver is run from
-// the start values and from the best few points (the "multi-level single
-// linkage" idea in its simplest form: Rinnooy Kan and Timmer, Math.
-// Programming 39 (1987) 27-56). The evaluations and the local fits run in
-// parallel: each forward run builds its own WellModel value, and its time
-// loop runs on the calling thread; the log records of each task are kept
-// and written afterwards in task order, so that log.txt does not depend on
-// the scheduling.
+// the misfit is evaluated at each point (with a lighter inversion: it only
+// ranks them), and the local solver is run from the start values and from
+// the best few points, in the order of their misfit. This is multi-level
+// single linkage (Rinnooy Kan and Timmer, Math. Programming 39 (1987)
+// 27-56) in a simple form: a local fit that enters the valley of an
+// optimum found by an earlier one stops there (in_valley), and one that
+// creeps far above the best misfit found is abandoned. The evaluations of
+// the sample run in parallel, each forward run on one thread with its own
+// WellModel value; the log records of each task are kept and written
+// afterwards in task order, so that log.txt does not depend on the
+// scheduling. The local fits run one after the other, each forward run on
+// all threads (its transform samples shared among them).
 //
 // Jacobian: during the iterations forward differences in ln p with the
 // step h = 1e-3 (one run per parameter; their truncation error h/2 |f''|
@@ -165,7 +169,9 @@ struct Problem {
     const FitOptions* opt = nullptr;
     std::vector<Transform> tr;
     std::vector<double> y;  // observations as H/Ho
-    bool parallel = false;  // forward runs on one thread each, no messages
+    bool quiet = false;     // forward runs without messages (the search's)
+    int run_threads = 1;    // threads of each quiet forward run
+    bool screening = false;  // the search's sample: lighter inversion (screening_inversion_settings)
 };
 
 struct Context {
@@ -210,7 +216,9 @@ bool residuals(Context& c, const std::vector<double>& u, std::vector<double>& f)
     ++c.runs;
     std::string err;
     try {
-        const bool ok = pb.parallel ? forward_ratio_quiet(*pb.base, v, pb.obs->time, c.ratio, err, 1)
+        const bool ok = pb.quiet ? forward_ratio_quiet(*pb.base, v, pb.obs->time, c.ratio, err, pb.run_threads,
+                                                       pb.screening ? screening_inversion_settings()
+                                                                    : fit_inversion_settings())
                                     : forward_ratio(*pb.base, v, pb.obs->time, c.ratio, err);
         if (!ok) {
             c.error = "the forward run failed at " + describe_values(pb, u) + ": " + err;
@@ -370,18 +378,112 @@ struct LocalFit {
     bool root_failure = false;
     std::vector<double> u;  // end point
     std::vector<double> f;  // residuals there
+    std::vector<std::vector<double>> J;  // Jacobian in u there (forward differences)
     double ssr = 0.0;
     int iterations = 0;
     int runs = 0;
     std::string stop_reason;
+    bool joined = false;     // stopped in the valley of an optimum found before (u, f, ssr are that optimum's)
+    bool abandoned = false;  // stopped far above the best misfit found before, making no headway
 };
 
+// Where the local solver stands after an accepted step: is it a minimum,
+// and how far is the Gauss-Newton step from there.
+struct MinimumTest {
+    bool minimum = false;
+    bool small_step = false;
+    double biggest = 0.0;            // largest component of the step in ln p (bound-pushed ones left out)
+    std::vector<double> step_theta;  // the Gauss-Newton step in the solver's variables
+};
+
+// A point is a minimum as far as the model can resolve when the
+// Gauss-Newton step from there is below kStallStep in every ln p (not
+// counting a parameter pushed against its bound), or when the reduction of
+// the sum of squares that the step promises (|P f|^2, P the projection on
+// the range of J) is below a hundredth of the residual variance s^2: the
+// optimum then lies within a tenth of a standard error along the step, in
+// a direction the data do not resolve better (the 95 % region reaches some
+// 8 s^2 above the minimum for three parameters).
+MinimumTest minimum_test(const Problem& pb, const gsl_vector* theta, const std::vector<double>& u,
+                         const std::vector<std::vector<double>>& Jtheta, const std::vector<double>& f) {
+    const std::size_t n = f.size();
+    const std::size_t m = u.size();
+    const Svd d = svd_of(Jtheta);
+    MinimumTest t;
+    t.step_theta = gauss_newton_step(d, f);
+    for (std::size_t j = 0; j < m; ++j) {
+        const double du = t.step_theta[j] * dlnp_dtheta(pb.tr[j], gsl_vector_get(theta, j));
+        const double s = bound_share(pb.tr[j], u[j]);
+        if ((s < kAtBound && du < 0.0) || (s > 1.0 - kAtBound && du > 0.0)) continue;
+        t.biggest = std::max(t.biggest, std::fabs(du));
+    }
+    double promised = 0.0;
+    for (std::size_t k = 0; k < rank_of(d); ++k) {
+        double ut_f = 0.0;
+        for (std::size_t i = 0; i < n; ++i) ut_f += d.u[i][k] * f[i];
+        promised += ut_f * ut_f;
+    }
+    const double variance = sum_of_squares(f) / static_cast<double>(n - m);
+    t.small_step = t.biggest <= kStallStep;
+    t.minimum = t.small_step || promised <= 1.0e-2 * variance;
+    return t;
+}
+
+// A local fit may stop when it enters the valley of an optimum that an
+// earlier local fit found (the single-linkage rule of Rinnooy Kan and
+// Timmer's multi-level single linkage, with the valley taken as the region
+// where the optimum's linearization holds): at a point u within kJoinReach
+// of the optimum u* in every ln p whose residuals the linearization
+// f* + J* (u - u*) predicts to a tenth of the change it predicts (and to
+// the model's accuracy), a Gauss-Newton step from u lands on u*; running on
+// would only reproduce it.
+constexpr double kJoinReach = 0.25;
+constexpr double kJoinLinear = 0.1;
+// Accuracy of one fitted H/Ho: the fit's inversion aims at 1e-6.
+constexpr double kHeadAccuracy = 1.0e-6;
+
+// A local fit that creeps is abandoned when the floor it is heading for
+// could not compete with the best optimum found before. Creeping: two
+// accepted steps in a row each reduce the sum of squares by less than
+// kHeadway of it, the second by no more than the first (typically a
+// path along a valley towards a bound, which the solver's variables
+// approach only exponentially). While the reductions d_k shrink by a
+// ratio q < 1, what remains to be gained is about d_k q/(1 - q); it is
+// taken as at least kCreepSteps d_k (q >= 0.9, a conservative reading of
+// two steps). When the sum of squares less that gain still exceeds the
+// best found by kBeyondNoise m s^2 (s^2 = the best's SSR/(n - m); an
+// optimum within m s^2 of the best counts as fitting equally well), the
+// fit is abandoned. It does not count as converged.
+constexpr double kHeadway = 0.1;
+constexpr double kCreepSteps = 9.0;
+constexpr double kBeyondNoise = 2.0;
+
+bool in_valley(const LocalFit& o, const std::vector<double>& u, const std::vector<double>& f) {
+    const std::size_t m = u.size();
+    std::vector<double> d(m);
+    for (std::size_t j = 0; j < m; ++j) {
+        d[j] = u[j] - o.u[j];
+        if (std::fabs(d[j]) > kJoinReach) return false;
+    }
+    double change = 0.0, miss = 0.0;
+    for (std::size_t i = 0; i < f.size(); ++i) {
+        double jd = 0.0;
+        for (std::size_t j = 0; j < m; ++j) jd += o.J[i][j] * d[j];
+        change += jd * jd;
+        const double e = f[i] - (o.f[i] + jd);
+        miss += e * e;
+    }
+    return miss <= kJoinLinear * kJoinLinear * change + static_cast<double>(f.size()) * kHeadAccuracy * kHeadAccuracy;
+}
+
 // Trust-region Levenberg-Marquardt from u0. Converged (ok) only at a local
-// minimum: a small step or gradient, or no progress where the Gauss-Newton
-// step is below the model's resolution; and never where the model is
-// (nearly) constant at every observation, a plateau on which every test of
-// a minimum holds trivially.
-LocalFit local_fit(const Problem& pb, const std::vector<double>& u0) {
+// minimum (minimum_test after an accepted step, or where the solver makes
+// no further progress); never where the model is (nearly) constant at
+// every observation, a plateau on which every test of a minimum holds
+// trivially. With `found` (the local fits run before it), a fit that
+// enters the valley of an optimum found before stops there (joined), and
+// one that stalls far above the best misfit found is abandoned.
+LocalFit local_fit(const Problem& pb, const std::vector<double>& u0, const std::vector<const LocalFit*>& found = {}) {
     const std::size_t n = pb.y.size();
     const std::size_t m = pb.tr.size();
     Context c;
@@ -398,8 +500,10 @@ LocalFit local_fit(const Problem& pb, const std::vector<double>& u0) {
     fdf.p = m;
     fdf.params = &c;
     gsl_multifit_nlinear_parameters par = gsl_multifit_nlinear_default_parameters();
-    par.trs = gsl_multifit_nlinear_trs_lm;  // no geodesic acceleration: its second
-                                            // directional derivative would need extra runs
+    // No geodesic acceleration: its second directional derivative would
+    // need extra runs. (Double-dogleg steps took fewer runs along curved
+    // valleys, but ended more four-parameter searches on a wrong optimum.)
+    par.trs = gsl_multifit_nlinear_trs_lm;
     par.scale = gsl_multifit_nlinear_scale_more;
     par.solver = gsl_multifit_nlinear_solver_qr;
     std::unique_ptr<gsl_multifit_nlinear_workspace, decltype(&gsl_multifit_nlinear_free)> w(
@@ -412,83 +516,146 @@ LocalFit local_fit(const Problem& pb, const std::vector<double>& u0) {
         out.runs = c.runs;
         return out;
     };
-    // The solver's tests (a small step, a small gradient, no progress) also
-    // hold where its trust region has collapsed on a slope, so an end is
-    // taken as a minimum only when the Gauss-Newton step from there is
-    // below kStallStep in every parameter (not counting a parameter pushed
-    // against its bound). Otherwise the solver is started again from that
-    // point with a fresh trust region, within the same iteration limit.
+    // The state after init or an accepted step: position, residuals and
+    // the Jacobian there (the solver forms it at every accepted point).
+    std::vector<std::vector<double>> Jt(n, std::vector<double>(m));
+    const auto read_state = [&]() {
+        const gsl_vector* theta = gsl_multifit_nlinear_position(w.get());
+        const gsl_vector* fv = gsl_multifit_nlinear_residual(w.get());
+        const gsl_matrix* jac = gsl_multifit_nlinear_jac(w.get());
+        out.u = lnp_from_vector(pb, theta);
+        out.f.resize(n);
+        for (std::size_t i = 0; i < n; ++i) out.f[i] = gsl_vector_get(fv, i);
+        out.ssr = sum_of_squares(out.f);
+        for (std::size_t i = 0; i < n; ++i)
+            for (std::size_t j = 0; j < m; ++j) Jt[i][j] = gsl_matrix_get(jac, i, j);
+    };
+    // The solver's own tests (a small step, a small gradient, no progress)
+    // also hold where its trust region has collapsed on a slope, so an end
+    // is taken as a minimum only by minimum_test. Otherwise the solver is
+    // started again from that point with a fresh trust region, within the
+    // same iteration limit.
     const std::size_t limit = static_cast<std::size_t>(pb.opt->max_iterations);
+    // Step test: |d theta_j| <= xtol (|theta_j| + xtol), a relative change
+    // of about 1e-9 in each parameter; gradient and misfit tests well below
+    // the model's accuracy.
+    const double xtol = 1.0e-9, gtol = 1.0e-14, ftol = 1.0e-14;
     std::size_t used = 0;
-    for (int pass = 0;; ++pass) {
+    bool minimum = false;
+    MinimumTest end;
+    // Sum of squares of the best optimum found before, and the headway of
+    // the last accepted steps.
+    double best_found = HUGE_VAL;
+    for (const LocalFit* o : found)
+        if (o->ok) best_found = std::min(best_found, o->ssr);
+    const double noise_margin =
+        kBeyondNoise * static_cast<double>(m) * best_found / static_cast<double>(n - m) +
+        static_cast<double>(n) * kHeadAccuracy * kHeadAccuracy;
+    double last_ssr = HUGE_VAL, last_gain = HUGE_VAL;
+    int slow = 0;
+    for (int pass = 0; !minimum; ++pass) {
         int status = gsl_multifit_nlinear_init(x0.get(), &fdf, w.get());
-        int info = 0;
-        if (status == GSL_SUCCESS) {
-            // Step test: |d theta_j| <= xtol (|theta_j| + xtol), a relative
-            // change of about 1e-9 in each parameter; gradient test well below
-            // the model's accuracy, so that the step test decides in practice.
-            const double xtol = 1.0e-9, gtol = 1.0e-14, ftol = 1.0e-14;
-            status = gsl_multifit_nlinear_driver(limit - used, xtol, gtol, ftol, nullptr, nullptr, &info, w.get());
+        while (status == GSL_SUCCESS) {
+            if (used >= limit) {
+                status = GSL_EMAXITER;
+                break;
+            }
+            status = gsl_multifit_nlinear_iterate(w.get());
+            ++used;
+            if (status != GSL_SUCCESS) break;
+            read_state();
+            end = minimum_test(pb, gsl_multifit_nlinear_position(w.get()), out.u, Jt, out.f);
+            if (end.minimum) {
+                minimum = true;
+                out.stop_reason = end.small_step ? "small parameter step" : "small gradient";
+                break;
+            }
+            int info = 0;
+            if (gsl_multifit_nlinear_test(xtol, gtol, ftol, &info, w.get()) == GSL_SUCCESS) break;
+            const auto joined = std::find_if(found.begin(), found.end(), [&](const LocalFit* o) {
+                return o->ok && !o->joined && in_valley(*o, out.u, out.f);
+            });
+            if (joined != found.end()) {
+                const LocalFit& o = **joined;
+                out.iterations = static_cast<int>(used);
+                out.joined = true;
+                out.u = o.u;
+                out.f = o.f;
+                out.J = o.J;
+                out.ssr = o.ssr;
+                out.stop_reason = o.stop_reason;
+                out.ok = true;
+                return done();
+            }
+            const double gain = last_ssr - out.ssr;
+            slow = gain < kHeadway * last_ssr ? slow + 1 : 0;
+            const bool creeping = slow >= 2 && gain <= last_gain;
+            last_ssr = out.ssr;
+            last_gain = gain;
+            if (creeping && out.ssr - kCreepSteps * gain > best_found + noise_margin) {
+                out.iterations = static_cast<int>(used);
+                out.abandoned = true;
+                out.error = "stopped at " + describe_values(pb, out.u) + ", where the misfit (sum of squares " +
+                            shown(out.ssr) + ") falls too slowly to come near the best found (" + shown(best_found) +
+                            ")";
+                return done();
+            }
         }
-        used += gsl_multifit_nlinear_niter(w.get());
         out.iterations = static_cast<int>(used);
         if (!c.error.empty()) {
             out.error = c.error;
             out.root_failure = c.root_failure;
             return done();
         }
-        const gsl_vector* theta = gsl_multifit_nlinear_position(w.get());
-        out.u = lnp_from_vector(pb, theta);
+        if (minimum) break;
         if (status != GSL_SUCCESS && status != GSL_ENOPROG) {
+            out.u = lnp_from_vector(pb, gsl_multifit_nlinear_position(w.get()));
             out.error = (status == GSL_EMAXITER
                              ? "no convergence within " + std::to_string(pb.opt->max_iterations) + " iterations"
                              : std::string("the least-squares solver stopped: ") + gsl_strerror(status)) +
                         " (last point " + describe_values(pb, out.u) + ")";
             return done();
         }
-        const gsl_vector* fv = gsl_multifit_nlinear_residual(w.get());
-        const gsl_matrix* jac = gsl_multifit_nlinear_jac(w.get());
-        out.f.resize(n);
-        for (std::size_t i = 0; i < n; ++i) out.f[i] = gsl_vector_get(fv, i);
-        out.ssr = sum_of_squares(out.f);
-        std::vector<std::vector<double>> J(n, std::vector<double>(m));
-        for (std::size_t i = 0; i < n; ++i)
-            for (std::size_t j = 0; j < m; ++j) J[i][j] = gsl_matrix_get(jac, i, j);
-        const std::vector<double> step = gauss_newton_step(svd_of(J), out.f);
-        double biggest = 0.0;
-        for (std::size_t j = 0; j < m; ++j) {
-            const double du = step[j] * dlnp_dtheta(pb.tr[j], gsl_vector_get(theta, j));
-            // A parameter held at a bound may be pushed against it.
-            const double s = bound_share(pb.tr[j], out.u[j]);
-            if ((s < kAtBound && du < 0.0) || (s > 1.0 - kAtBound && du > 0.0)) continue;
-            biggest = std::max(biggest, std::fabs(du));
-        }
-        // The reduction of the sum of squares that the Gauss-Newton step
-        // promises (|P f|^2, P the projection on the range of J); below a
-        // thousandth of the residual variance the remaining step lies in a
-        // direction the data do not resolve, and the point is the minimum
-        // as far as they can tell.
-        const Svd dj = svd_of(J);
-        double promised = 0.0;
-        for (std::size_t k = 0; k < rank_of(dj); ++k) {
-            double ut_f = 0.0;
-            for (std::size_t i = 0; i < n; ++i) ut_f += dj.u[i][k] * out.f[i];
-            promised += ut_f * ut_f;
-        }
-        const double variance = out.ssr / static_cast<double>(n - m);
-        if (biggest <= kStallStep || promised <= 1.0e-3 * variance) {
+        // The solver ended (its own tests, or no progress): a minimum only
+        // by minimum_test.
+        read_state();
+        end = minimum_test(pb, gsl_multifit_nlinear_position(w.get()), out.u, Jt, out.f);
+        if (end.minimum) {
             out.stop_reason = status == GSL_ENOPROG ? "no further reduction of the misfit at the model's accuracy"
-                              : info == 1          ? "small parameter step"
+                              : end.small_step     ? "small parameter step"
                                                    : "small gradient";
             break;
         }
         if (pass >= 4 || used >= limit) {
             out.error = "the least-squares solver could not reduce the misfit further, but the point " +
-                        describe_values(pb, out.u) + " is not a minimum (a Gauss-Newton step of " + shown(biggest) +
+                        describe_values(pb, out.u) + " is not a minimum (a Gauss-Newton step of " + shown(end.biggest) +
                         " in ln parameter remains)";
             return done();
         }
-        gsl_vector_memcpy(x0.get(), theta);
+        gsl_vector_memcpy(x0.get(), gsl_multifit_nlinear_position(w.get()));
+    }
+    const gsl_vector* theta = gsl_multifit_nlinear_position(w.get());
+    out.J.assign(n, std::vector<double>(m));
+    for (std::size_t j = 0; j < m; ++j) {
+        const double d = dlnp_dtheta(pb.tr[j], gsl_vector_get(theta, j));
+        for (std::size_t i = 0; i < n; ++i) out.J[i][j] = d > 0.0 ? Jt[i][j] / d : 0.0;
+    }
+    // The last Gauss-Newton step (one run): at a minimum it is below what
+    // the data resolve, and taking it puts the estimate on the optimum to
+    // the accuracy of the heads rather than to that of the stopping test
+    // (the solver's iterations converge only linearly while the trust
+    // region is active).
+    std::vector<double> q(m), fq;
+    for (std::size_t j = 0; j < m; ++j) q[j] = lnp_of(pb.tr[j], gsl_vector_get(theta, j) + end.step_theta[j]);
+    if (!residuals(c, q, fq)) {
+        out.error = c.error;
+        out.root_failure = c.root_failure;
+        return done();
+    }
+    if (const double ssr = sum_of_squares(fq); ssr <= out.ssr) {
+        out.u = q;
+        out.f = fq;
+        out.ssr = ssr;
     }
     std::vector<double> fitted(n);
     for (std::size_t i = 0; i < n; ++i) fitted[i] = out.f[i] + pb.y[i];
@@ -804,6 +971,7 @@ FitResult run_fit(const BaseInput& base, const Observations& obs, const FitOptio
     const int starts = opt.starts < 0 ? std::max(16, 8 * static_cast<int>(m)) : opt.starts;
     const int threads = opt.threads > 0 ? opt.threads : time_loop::worker_count();
     std::vector<std::vector<double>> origins{u0};
+    std::vector<double> origin_ssr;  // misfit at origins[1 ...]
     int runs = c.runs;
     if (starts > 0) {
         // The misfit at the points of a Sobol sequence in the bounds box.
@@ -841,7 +1009,9 @@ FitResult run_fit(const BaseInput& base, const Observations& obs, const FitOptio
                 pt[j] = lo[j] + s * (hi[j] - lo[j]);
             }
         }
-        pb.parallel = true;
+        pb.quiet = true;
+        pb.run_threads = 1;
+        pb.screening = true;
         std::vector<double> cost(points.size(), HUGE_VAL);
         std::vector<int> used(points.size(), 0);
         run_tasks(starts, threads, [&](int i) {
@@ -856,33 +1026,53 @@ FitResult run_fit(const BaseInput& base, const Observations& obs, const FitOptio
         std::iota(order.begin(), order.end(), 0);
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return cost[a] < cost[b]; });
         for (std::size_t k = 0; k < order.size() && static_cast<int>(origins.size()) <= opt.local_fits; ++k)
-            if (std::isfinite(cost[order[k]])) origins.push_back(points[order[k]]);
+            if (std::isfinite(cost[order[k]])) {
+                origins.push_back(points[order[k]]);
+                origin_ssr.push_back(cost[order[k]]);
+            }
     }
 
-    // Local fits from the start values and the best points.
+    // Local fits from the start values and the best points, one after the
+    // other in the order of their misfit (each forward run on all threads),
+    // so that a fit entering the valley of an optimum found before stops
+    // there; fits[0] stays the fit from the start values.
+    pb.run_threads = threads;
+    pb.screening = false;
+    std::vector<double> origin_cost{sum_of_squares(f0)};
+    for (std::size_t k = 1; k < origins.size(); ++k) origin_cost.push_back(origin_ssr[k - 1]);
+    std::vector<std::size_t> run_order(origins.size());
+    std::iota(run_order.begin(), run_order.end(), 0);
+    std::stable_sort(run_order.begin(), run_order.end(),
+                     [&](std::size_t a, std::size_t b) { return origin_cost[a] < origin_cost[b]; });
     std::vector<LocalFit> fits(origins.size());
-    run_tasks(static_cast<int>(origins.size()), pb.parallel ? threads : 1,
-              [&](int i) { fits[static_cast<std::size_t>(i)] = local_fit(pb, origins[static_cast<std::size_t>(i)]); });
+    std::vector<const LocalFit*> found;
+    for (std::size_t k : run_order) {
+        fits[k] = local_fit(pb, origins[k], found);
+        found.push_back(&fits[k]);
+    }
     std::size_t best = fits.size();
     int converged = 0;
     for (std::size_t k = 0; k < fits.size(); ++k) {
         runs += fits[k].runs;
         if (!fits[k].ok) continue;
         ++converged;
-        if (best == fits.size() || fits[k].ssr < fits[best].ssr) best = k;
+        // On a tie the fit that found the optimum, not one that joined it.
+        if (best == fits.size() || fits[k].ssr < fits[best].ssr ||
+            (fits[k].ssr == fits[best].ssr && fits[best].joined && !fits[k].joined))
+            best = k;
     }
     if (best == fits.size()) {
         // No local fit converged: the reason is that of the fit from the
         // start values.
         FitResult r = failure(fits[0].error);
-        r.root_failure = fits[0].root_failure && !pb.parallel;
+        r.root_failure = fits[0].root_failure && !pb.quiet;
         r.iterations = fits[0].iterations;
         r.forward_runs = runs;
         r.notes = notes;
         return r;
     }
 
-    pb.parallel = false;
+    pb.quiet = false;
     Context cf;
     cf.pb = &pb;
     FitResult r = finish(pb, cf, fits[best]);
@@ -898,8 +1088,12 @@ FitResult run_fit(const BaseInput& base, const Observations& obs, const FitOptio
     const double s2 = ssr_best / static_cast<double>(r.dof);
     std::string other;
     for (const LocalFit& lf : fits) {
+        if (lf.abandoned) ++r.abandoned_fits;
         if (!lf.ok) continue;
-        if (lf.ssr <= ssr_best * (1.0 + 1.0e-4) + 1.0e-24) ++r.reached_best;
+        if (lf.ssr <= ssr_best * (1.0 + 1.0e-4) + 1.0e-24) {
+            ++r.reached_best;
+            if (lf.joined) ++r.joined_best;
+        }
         if (!other.empty() || lf.ssr - ssr_best > s2 * static_cast<double>(std::max<std::size_t>(m, 2))) continue;
         for (std::size_t j = 0; j < m; ++j) {
             const double se = std::isfinite(r.se_log[j]) ? r.se_log[j] : 0.0;
@@ -918,7 +1112,13 @@ FitResult run_fit(const BaseInput& base, const Observations& obs, const FitOptio
         r.notes.push_back("global search: " + std::to_string(starts) + " starts in the bounds, local fits from the " +
                           "start values and the best " + std::to_string(fits.size() - 1) + "; " +
                           std::to_string(converged) + " of " + std::to_string(fits.size()) + " converged, " +
-                          std::to_string(r.reached_best) + " reached the best misfit");
+                          std::to_string(r.reached_best) + " reached the best misfit" +
+                          (r.joined_best > 0
+                               ? " (" + std::to_string(r.joined_best) + " of them stopped on entering its valley)"
+                               : "") +
+                          (r.abandoned_fits > 0
+                               ? "; " + std::to_string(r.abandoned_fits) + " abandoned far above the best misfit"
+                               : ""));
     return r;
 }
 

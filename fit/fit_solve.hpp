@@ -1,6 +1,7 @@
 // Least-squares fit of the slug-test model to observations: a global
-// search (low-discrepancy starts within finite bounds, then trust-region
-// Levenberg-Marquardt from the best of them, in parallel), in the
+// search (low-discrepancy starts within finite bounds, evaluated in
+// parallel, then trust-region Levenberg-Marquardt from the best of them,
+// one after the other), in the
 // logarithms of the parameters, with a finite-difference Jacobian, the
 // linearized uncertainty of the estimates at the optimum and the checks
 // of the data and of the result.
@@ -64,11 +65,16 @@ struct FitResult {
     bool singular = false;                        // Jacobian without full rank
 
     // Global search: starts evaluated, local fits run, local fits that
-    // converged, and of those the ones that reached the best misfit.
+    // converged, and of those the ones that reached the best misfit; of
+    // these the ones that stopped on entering its valley (found by an
+    // earlier local fit), and the local fits abandoned far above the best
+    // misfit (not converged).
     int starts = 0;
     int local_fits = 0;
     int converged_fits = 0;
     int reached_best = 0;
+    int joined_best = 0;
+    int abandoned_fits = 0;
 
     FitValues values;  // all values of the fitted model
     std::vector<double> fitted;    // model at the observation times, data units

@@ -63,7 +63,7 @@ TEST(Analyze, ModelRowsRecoverTheModelThatMadeTheRecord) {
         const AnalyzeRow& r = row_of(rows, c.method);
         ASSERT_TRUE(r.ok) << r.error;
         // The record is the model's own at the truth: the minimum lies
-        // there, and the solver stops at relative steps of about 1e-9; 1e-4
+        // there, and the local fit ends with a Gauss-Newton step onto it; 1e-4
         // leaves room for the inversion's error (1e-4 asked) in the misfit
         // surface of the weakly determined SS.
         EXPECT_NEAR(r.k, truth.kr, 1e-4 * truth.kr);

@@ -67,8 +67,8 @@ TEST(FitSearch, StartsFarFromTheTruthEndAtItOrSaySo) {
             ++right;
             for (std::size_t j = 0; j < row.params.size(); ++j) {
                 const double want = slug::get_value(truth, row.params[j]);
-                // Exact data: the minimum lies at the truth; the solver stops
-                // at relative steps of 1e-9, far inside 1e-3.
+                // Exact data: the minimum lies at the truth; the local fit
+                // ends with a Gauss-Newton step onto it, far inside 1e-3.
                 EXPECT_NEAR(r.estimate[j], want, 1e-3 * want)
                     << row.params.size() << " parameters, trial " << k << ": " << slug::fit_param_name(row.params[j])
                     << " reported as converged and reliable";
@@ -291,6 +291,37 @@ TEST(FitSearch, FieldTestsFromTenTimesAwayLandOnTheOptimum) {
         for (std::size_t j = 0; j < 2; ++j)
             EXPECT_NEAR(r.estimate[j], best.estimate[j], 0.01 * best.estimate[j]) << row.folder << " " << j;
     }
+}
+
+// The local fits run one after the other: a later one that enters the
+// valley of an optimum found before stops there (and counts as reaching
+// it), one that creeps towards a floor far above it is abandoned (and does
+// not count as converged); the result is still the optimum.
+TEST(FitSearch, LaterLocalFitsJoinAKnownValleyOrAreAbandoned) {
+    using P = FitParam;
+    const fittest::Setting& s = fittest::kWaterTable;
+    const FitValues truth{1.0e-4, 5.0e-5, 0.5e-4, 0.0, 0.15, s.u1, s.u2};
+    slug::BaseInput base = fittest::load(s);
+    const slug::Observations obs = fittest::synthetic(base, truth, fittest::log_times(0.2, 200.0, 30));
+    base.well.kr = 0.1 * truth.kr;
+    base.well.kz = base.well.kr * 0.05 * (truth.kz / truth.kr);
+    base.well.ss = 30.0 * truth.ss;
+    base.well.sy = truth.sy;
+    FitOptions opt;
+    opt.params = {P::KR, P::SS, P::KZKR};
+    const FitResult r = slug::run_fit(base, obs, opt);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_TRUE(r.unreliable.empty());
+    const double want[] = {truth.kr, truth.ss, truth.kz / truth.kr};
+    // Exact data: the last Gauss-Newton step puts the estimate on the
+    // optimum to the heads' accuracy.
+    for (std::size_t j = 0; j < 3; ++j) EXPECT_NEAR(r.estimate[j], want[j], 1e-4 * want[j]) << j;
+    EXPECT_GE(r.joined_best, 1);
+    EXPECT_GE(r.abandoned_fits, 1);
+    EXPECT_GT(r.reached_best, r.joined_best);  // the fit that found it
+    EXPECT_LE(r.converged_fits + r.abandoned_fits, r.local_fits);
+    EXPECT_TRUE(mentions(r.notes, "stopped on entering its valley")) << r.notes.back();
+    EXPECT_TRUE(mentions(r.notes, "abandoned far above the best misfit")) << r.notes.back();
 }
 
 }  // namespace

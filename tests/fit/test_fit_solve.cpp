@@ -74,8 +74,8 @@ TEST(FitSolve, RecoversKnownParametersFromExactData) {
         for (std::size_t j = 0; j < c.params.size(); ++j) {
             const double want = slug::get_value(c.truth, c.params[j]);
             // The data are the model's own values at the truth, so the
-            // minimum lies exactly there; the solver stops at relative
-            // steps of about 1e-9, far inside 1e-4.
+            // minimum lies exactly there; the local fit ends with a
+            // Gauss-Newton step onto it, far inside 1e-4.
             EXPECT_NEAR(r.estimate[j], want, 1e-4 * want) << label(c) << " " << slug::fit_param_name(c.params[j]);
         }
         EXPECT_LT(r.rmse, 1e-6) << label(c);
@@ -161,7 +161,7 @@ TEST(FitSolve, StartFarFromTheOptimumConverges) {
         opt.params = {FitParam::KR, FitParam::SS};
         const FitResult r = slug::run_fit(base, obs, opt);
         ASSERT_TRUE(r.ok) << r.error;
-        // Exact data: relative steps of 1e-9 at the end (see above).
+        // Exact data: a last Gauss-Newton step onto the minimum (see above).
         EXPECT_NEAR(r.estimate[0], truth.kr, 1e-4 * truth.kr) << factor;
         EXPECT_NEAR(r.estimate[1], truth.ss, 1e-4 * truth.ss) << factor;
     }
@@ -181,7 +181,7 @@ TEST(FitSolve, ObservationsAsHeadRatioGiveTheSameFit) {
     const FitResult ratio = slug::run_fit(base, obs, opt);
     ASSERT_TRUE(heads.ok && ratio.ok);
     // The same minimization in other units: the same optimum up to the
-    // solver's stopping test (relative steps of 1e-9, after rounding).
+    // rounding (the residuals in H/Ho are the same numbers either way).
     EXPECT_NEAR(heads.estimate[0], ratio.estimate[0], 1e-6 * ratio.estimate[0]);
     EXPECT_NEAR(heads.rmse, ratio.rmse * base.well.ho, 1e-6 * heads.rmse);
     EXPECT_NEAR(heads.residual[5], ratio.residual[5] * base.well.ho, 1e-9);
