@@ -26,8 +26,6 @@ namespace slug {
 namespace {
 
 constexpr double kPi = 3.141592653589793;
-// Aim of the truncation error of Omega, relative to |Omega|.
-constexpr double kTarget = 1e-10;
 // Fewest explicit terms: the tail sum's differences need M well above their
 // order, and the larger M the more modes Euler's transformation sums
 // (|theta| M large) instead of a quadrature; 200 was the cheapest of 40,
@@ -125,6 +123,8 @@ ConvergedHead converged_head_from(const WellModel& m, std::complex<double> p, in
     const cplx u = unsat_coefficient(m, pp, log);
     const cplx ccdp = m.CCD * p;
     const double len = m.XLD - m.XDD;
+    // Aim of the truncation error of Omega, relative to |Omega|.
+    const double target = m.numerics.series_target > 0.0 ? m.numerics.series_target : 1e-10;
 
     if (u == cplx(0.0, 0.0) && ccdp == cplx(0.0, 0.0)) {
         // No storage at all: Omega is infinite and F = HOB/p (as laplace_head).
@@ -158,8 +158,8 @@ ConvergedHead converged_head_from(const WellModel& m, std::complex<double> p, in
             s.g[i] = series.radial(s.root[i]);
         }
         const double omega_est = std::abs(m.SW + sum_d() / len);
-        tail = series_tail::tail_sum(series.geometry(), s, 0.1 * kTarget * omega_est * len);
-        if (tail.bound <= 0.5 * kTarget * omega_est * len || start >= last_start) break;
+        tail = series_tail::tail_sum(series.geometry(), s, 0.1 * target * omega_est * len);
+        if (tail.bound <= 0.5 * target * omega_est * len || start >= last_start) break;
         // Not there yet: the samples become explicit terms, and M doubles.
         for (int i = 0; i < kTailSamples; ++i) add(series.term(s.root[i], s.g[i]));
         done += kTailSamples;

@@ -19,7 +19,8 @@ struct ConvergedHead {
 };
 
 // F(p) of the model m with the series converged: the truncation error of
-// Omega is estimated below 1e-10 |Omega| (truncation_bound says what was
+// Omega is estimated below m.numerics.series_target |Omega| (1e-10 unless
+// a caller asks less; truncation_bound says what was
 // reached, converted to F). Pure and thread-safe like laplace_head; the
 // unsaturated zone's events go to *log exactly as there. Throws
 // RootIterationFailure.

@@ -46,6 +46,11 @@ struct Numerics {
     int MINV = 3;          // inversion method (3: continued fraction with tail estimate)
     double EPS = 1.0e-10;  // relative tolerance of the root iteration
     double TOLINV = 1.0e-4;  // accuracy asked of the inversion
+    // Truncation error aimed at by the converged series
+    // (laplace_head_converged), relative to |Omega|: 1e-10 for the run's
+    // accurate mode; a fit, which needs its heads to about 1e-8, asks less
+    // (accurate_model in fit/fit_model.hpp).
+    double series_target = 1.0e-10;
 };
 
 // Everything the Laplace-domain response and the time loop need, derived.
