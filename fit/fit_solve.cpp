@@ -392,6 +392,7 @@ struct LocalFit {
 struct MinimumTest {
     bool minimum = false;
     bool small_step = false;
+    bool pushed = false;             // a parameter at its bound with the step pushing it out
     double biggest = 0.0;            // largest component of the step in ln p (bound-pushed ones left out)
     std::vector<double> step_theta;  // the Gauss-Newton step in the solver's variables
 };
@@ -414,7 +415,10 @@ MinimumTest minimum_test(const Problem& pb, const gsl_vector* theta, const std::
     for (std::size_t j = 0; j < m; ++j) {
         const double du = t.step_theta[j] * dlnp_dtheta(pb.tr[j], gsl_vector_get(theta, j));
         const double s = bound_share(pb.tr[j], u[j]);
-        if ((s < kAtBound && du < 0.0) || (s > 1.0 - kAtBound && du > 0.0)) continue;
+        if ((s < kAtBound && du < 0.0) || (s > 1.0 - kAtBound && du > 0.0)) {
+            t.pushed = true;
+            continue;
+        }
         t.biggest = std::max(t.biggest, std::fabs(du));
     }
     double promised = 0.0;
@@ -565,7 +569,10 @@ LocalFit local_fit(const Problem& pb, const std::vector<double>& u0, const std::
             if (status != GSL_SUCCESS) break;
             read_state();
             end = minimum_test(pb, gsl_multifit_nlinear_position(w.get()), out.u, Jt, out.f);
-            if (end.minimum) {
+            // A point with a parameter pushed against its bound is judged
+            // only where the solver itself ends: the linearization there
+            // says little about the valleys the trust region may still find.
+            if (end.minimum && !end.pushed) {
                 minimum = true;
                 out.stop_reason = end.small_step ? "small parameter step" : "small gradient";
                 break;
