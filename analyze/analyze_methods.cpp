@@ -130,6 +130,9 @@ AnalyzeRow model_row(AnalyzeMethod method, const WellInput& in, const Observatio
     };
     row.notes.push_back("KR and SS fitted from " + start_text + "; 95 % intervals K " + interval(r.lower[0], r.upper[0]) +
                         ", Ss " + interval(r.lower[1], r.upper[1]));
+    // A fit that cannot be trusted (an estimate at its bound, another
+    // optimum within the noise, ...) keeps its row, which says so.
+    for (const std::string& u : r.unreliable) row.notes.push_back("fit: FIT UNRELIABLE: " + u);
     for (const std::string& w : r.warnings) row.notes.push_back("fit: " + w);
     return row;
 }

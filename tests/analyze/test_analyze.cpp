@@ -5,6 +5,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -69,6 +70,16 @@ TEST(Analyze, ModelRowsRecoverTheModelThatMadeTheRecord) {
         EXPECT_NEAR(r.k, truth.kr, 1e-4 * truth.kr);
         EXPECT_NEAR(*r.ss, truth.ss, 1e-4 * truth.ss);
         EXPECT_EQ(r.model.kz / r.model.kr, input.well.kz / input.well.kr);
+        for (const std::string& n : r.notes) EXPECT_EQ(n.find("UNRELIABLE"), std::string::npos) << n;
+        // The confined CBP model on the water table's record drives SS to
+        // its lower bound: the row keeps its numbers and says that they
+        // cannot be trusted.
+        if (c.method == AnalyzeMethod::Full) {
+            const AnalyzeRow& cbp = row_of(rows, AnalyzeMethod::Cbp);
+            EXPECT_TRUE(std::any_of(cbp.notes.begin(), cbp.notes.end(), [](const std::string& n) {
+                return n.find("fit: FIT UNRELIABLE: SS = ") != std::string::npos;
+            }));
+        }
     }
 }
 
