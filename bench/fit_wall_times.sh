@@ -20,10 +20,10 @@ median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (
 echo "| case | parameters | forward runs | verdict | wall time (median) | processor time (median) |"
 echo "|---|---|---|---|---|---|"
 all=()
-for spec in partial_exact:kr,ss,kz partial_noisy:kr,ss,kz example_well:kr,ss,kzkr watertable_kzkr:kr,ss,kzkr \
+for fitcase in partial_exact:kr,ss,kz partial_noisy:kr,ss,kz example_well:kr,ss,kzkr watertable_kzkr:kr,ss,kzkr \
             watertable_sy:kr,ss,sy skin_hks:kr,ss,hks partial_example:kr,ss,kz unsat_kzkr:kr,ss,kzkr; do
-    name=${spec%%:*}
-    params=${spec#*:}
+    name=${fitcase%%:*}
+    params=${fitcase#*:}
     : > times
     for ((k = 0; k < repeats; ++k)); do
         { time "$bin" fit "$cases/${name}_start.txt" "$cases/${name}_obs.csv" --params "$params" --report fit.txt \
