@@ -588,7 +588,6 @@ LocalFit local_fit(const Problem& pb, const std::vector<double>& u0, const std::
                 out.joined = true;
                 out.u = o.u;
                 out.f = o.f;
-                out.J = o.J;
                 out.ssr = o.ssr;
                 out.stop_reason = o.stop_reason;
                 out.ok = true;

@@ -1,10 +1,9 @@
 // Least-squares fit of the slug-test model to observations: a global
 // search (low-discrepancy starts within finite bounds, evaluated in
 // parallel, then trust-region Levenberg-Marquardt from the best of them,
-// one after the other), in the
-// logarithms of the parameters, with a finite-difference Jacobian, the
-// linearized uncertainty of the estimates at the optimum and the checks
-// of the data and of the result.
+// one after the other), in the logarithms of the parameters, with a
+// finite-difference Jacobian, the linearized uncertainty of the estimates
+// at the optimum and the checks of the data and of the result.
 #pragma once
 
 #include <string>
